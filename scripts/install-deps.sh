@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs what building and testing DORVAN needs on Debian 12, only when something is missing.
+# Usage: scripts/install-deps.sh [native|windows|all]
+set -euo pipefail
+what=${1:-all}
+
+native_pkgs=(cmake g++ ninja-build libgtest-dev libgmock-dev libbenchmark-dev
+             qt6-base-dev libhidapi-dev libudev-dev pkg-config fonts-dejavu-core
+             xvfb xauth imagemagick)
+windows_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32 wine64
+              xvfb xauth imagemagick locales)
+
+case "$what" in
+  native) pkgs=("${native_pkgs[@]}") ;;
+  windows) pkgs=("${windows_pkgs[@]}") ;;
+  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}") ;;
+  *) echo "usage: $0 [native|windows|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${pkgs[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+need_i386=0
+for p in "${missing[@]}"; do [ "$p" = wine32 ] && need_i386=1; done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${missing[*]}; run this script as root" >&2
+    exit 1
+  fi
+  if [ $need_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  # wine32 is an i386 package
+  fixed=()
+  for p in "${missing[@]}"; do
+    if [ "$p" = wine32 ]; then fixed+=("wine32:i386"); else fixed+=("$p"); fi
+  done
+  apt-get install -y -qq --no-install-recommends "${fixed[@]}" >/dev/null
+fi
+
+# The Wine tests run under both a Turkish and an English locale.
+if [[ "$what" != native ]] && ! locale -a 2>/dev/null | grep -qi '^tr_TR.utf8$'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    sed -i 's/^# *tr_TR.UTF-8 UTF-8/tr_TR.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^tr_TR.UTF-8 UTF-8' /etc/locale.gen || echo 'tr_TR.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+fi

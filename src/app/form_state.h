@@ -1,0 +1,42 @@
+// The window's state as the core sees it: the text and background colour of every
+// control. Every change goes through here and on to the binding, and only when it
+// changes something, so a tick that writes the same clock text twice repaints nothing.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/form_view.h"
+#include "app/window_layout.h"
+
+namespace dorvan {
+
+class FormState {
+ public:
+  explicit FormState(FormView& view);
+
+  std::string_view text(ControlId id) const { return texts_[id]; }
+  Color backColor(ControlId id) const { return colors_[id]; }
+
+  // Text put into a control from code; a box keeps only as many characters as its limit.
+  void setText(ControlId id, std::string_view utf8);
+  void setBackColor(ControlId id, Color color);
+
+  // What the user typed or pasted into a box. Characters a stage file cannot hold
+  // and characters past the box's limit are refused; when anything was refused the
+  // binding is told to show the accepted text instead.
+  void acceptTyped(ControlId id, std::string_view utf8);
+
+  FormView& view() { return view_; }
+
+ private:
+  FormView& view_;
+  std::array<std::string, kControls.size()> texts_;
+  std::array<Color, kControls.size()> colors_;
+};
+
+// The first `limit` characters (code points) of a UTF-8 text; 0 = no limit.
+std::string_view cutToCharacters(std::string_view utf8, int limit);
+
+}  // namespace dorvan

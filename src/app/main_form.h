@@ -1,0 +1,73 @@
+// MainForm: the program's only window, as the core sees it. A binding creates the
+// real window from kControls, constructs a MainForm over it and forwards what
+// happens: clicks, typing, timer ticks, close. The board's notifications reach
+// OnPlugged/OnUnplugged/OnChanged/OnRead through the hook of HIDDLLInterface.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/form_state.h"
+#include "app/form_view.h"
+#include "hid/hid_library.h"
+#include "hid/hid_link.h"
+#include "hid/port_command.h"
+#include "scheduler/clock.h"
+#include "stages/file_ops.h"
+#include "stages/stage_selector.h"
+
+namespace dorvan {
+
+class MainForm final : public DeviceEvents, private ErrorReporter {
+ public:
+  MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files);
+
+  // After the window and its controls exist, before it is shown. Returns false when
+  // the program cannot go on (the board library is unusable); the message has been
+  // shown and endProgram asked for.
+  bool Form_Load();
+  void Form_Unload(std::int16_t& cancel);
+
+  void Command25_Click() { selector_.pressStageButton(1); }
+  void Command34_Click() { selector_.pressStageButton(2); }
+  void Command33_Click() { selector_.pressStageButton(3); }
+  void Command32_Click() { selector_.pressStageButton(4); }
+  void Command31_Click() { selector_.pressStageButton(5); }
+  void Command29_Click() { selector_.pressStageButton(6); }
+  void Command28_Click() { selector_.pressStageButton(7); }
+  void Command27_Click() { selector_.saveCurrentStage(); }
+  // A press of any button, by control.
+  void click(ControlId button);
+
+  void Timer1_Timer();
+
+  void OnPlugged(DeviceHandle pHandle) override;
+  void OnUnplugged(DeviceHandle pHandle) override;
+  void OnChanged() override;
+  void OnRead(DeviceHandle pHandle) override;
+
+  FormState& form() { return form_; }
+  HIDDLLInterface& hidLink() { return link_; }
+  std::string_view applicationTitle() const { return appTitle_; }
+  std::uint8_t currentStage() const { return selector_.currentStage(); }
+  const Report& InputReport() const { return inputReport_; }
+  const Report& OutputReport() const { return outputReport_; }
+
+ private:
+  void showError(std::string_view text) override;
+  void showPlugPicture(DeviceHandle pHandle, PlugPicture which);
+
+  FormView& view_;
+  HidLibrary& library_;
+  Clock& clock_;
+  FileOps& files_;
+  FormState form_;
+  HIDDLLInterface link_;
+  StageSelector selector_;
+  std::string appTitle_;
+  Report inputReport_{};
+  Report outputReport_{};
+};
+
+}  // namespace dorvan

@@ -1,0 +1,22 @@
+// The program's own texts, in Turkish.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "stages/file_ops.h"
+#include "stages/stage_file.h"
+
+namespace dorvan::messages {
+
+inline constexpr std::string_view kStartPrompt = "KADEME SEÇİMİ YAPINIZ";
+
+// Why a file operation failed, as a user reads it.
+std::string reason(const FileResult& r);
+
+std::string stageFileMissing(std::string_view file);
+std::string stageFileUnreadable(std::string_view file, const FileResult& r);
+std::string stageFileTooShort(std::string_view file, int lineCount);
+std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r);
+
+}  // namespace dorvan::messages

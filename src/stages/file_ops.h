@@ -1,0 +1,41 @@
+// The few file operations stage files and pictures need, behind a seam so that
+// tests can make any of them fail. stages/posix/file_ops.cpp and
+// stages/win32/file_ops.cpp are the real ones.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace dorvan {
+
+enum class FileError : std::uint8_t { None, NotFound, AccessDenied, DiskFull, Other };
+
+struct FileResult {
+  FileError error = FileError::None;
+  long nativeCode = 0;  // errno or GetLastError, for the message
+  bool ok() const { return error == FileError::None; }
+};
+
+class FileOps {
+ public:
+  using Handle = std::intptr_t;
+
+  virtual ~FileOps() = default;
+  virtual FileResult openRead(std::string_view path, Handle& out) = 0;
+  // got = 0 at the end of the file.
+  virtual FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) = 0;
+  virtual void close(Handle h) = 0;
+  // Creates the file, or empties it if it exists.
+  virtual FileResult create(std::string_view path, Handle& out) = 0;
+  virtual FileResult write(Handle h, const std::uint8_t* data, std::size_t size) = 0;
+  // Until this returns the written bytes may still be only in memory.
+  virtual FileResult flush(Handle h) = 0;
+  // Puts `from` in the place of `to` in one step: a reader sees the old or the new file, never a mix.
+  virtual FileResult replace(std::string_view from, std::string_view to) = 0;
+  virtual FileResult remove(std::string_view path) = 0;
+};
+
+FileOps& systemFileOps();
+
+}  // namespace dorvan

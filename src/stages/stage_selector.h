@@ -1,0 +1,56 @@
+// The seven stage buttons and KAYDET.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "app/form_state.h"
+#include "stages/file_ops.h"
+
+namespace dorvan {
+
+struct StageButton {
+  int stage;
+  std::string_view button;
+  std::string_view file;
+};
+
+// In stage order, which is the order the buttons are recoloured in.
+inline constexpr std::array<StageButton, 7> kStageButtons{{
+    {1, "Command25", "kademe1.txt"},
+    {2, "Command34", "kademe2.txt"},
+    {3, "Command33", "kademe3.txt"},
+    {4, "Command32", "kademe4.txt"},
+    {5, "Command31", "kademe5.txt"},
+    {6, "Command29", "kademe6.txt"},
+    {7, "Command28", "kademe7.txt"},
+}};
+
+class ErrorReporter {
+ public:
+  virtual ~ErrorReporter() = default;
+  virtual void showError(std::string_view text) = 0;
+};
+
+class StageSelector {
+ public:
+  StageSelector(FormState& form, FileOps& files, ErrorReporter& errors);
+
+  // A stage button: mark it, make its stage current, load its file into the boxes.
+  void pressStageButton(int stage);
+  // KAYDET: the boxes as they are now into the current stage's file.
+  void saveCurrentStage();
+
+  std::uint8_t currentStage() const { return currentStage_; }
+
+ private:
+  void markStage(int stage);
+
+  FormState& form_;
+  FileOps& files_;
+  ErrorReporter& errors_;
+  std::uint8_t currentStage_ = 0;
+};
+
+}  // namespace dorvan
