@@ -39,3 +39,13 @@ class FileOps {
 FileOps& systemFileOps();
 
 }  // namespace dorvan
+
+#include <vector>
+
+namespace dorvan {
+
+// The whole file, refused (FileError::Other) when it is larger than maxBytes.
+FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes,
+                         std::vector<std::uint8_t>& out);
+
+}  // namespace dorvan

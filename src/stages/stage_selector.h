@@ -7,6 +7,7 @@
 
 #include "app/form_state.h"
 #include "stages/file_ops.h"
+#include "stages/stage_file.h"
 
 namespace dorvan {
 
@@ -51,6 +52,7 @@ class StageSelector {
   FileOps& files_;
   ErrorReporter& errors_;
   std::uint8_t currentStage_ = 0;
+  StageValues stageBuffer_;
 };
 
 }  // namespace dorvan

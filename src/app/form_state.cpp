@@ -1,0 +1,43 @@
+#include "app/form_state.h"
+
+#include "stages/cp1254.h"
+#include "stages/utf8.h"
+
+namespace dorvan {
+
+std::string_view cutToCharacters(std::string_view text, int limit) {
+  if (limit <= 0) return text;
+  std::size_t pos = 0;
+  for (int n = 0; n < limit && pos < text.size(); ++n) utf8::next(text, pos);
+  return text.substr(0, pos);
+}
+
+FormState::FormState(FormView& view) : view_(view) {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    texts_[i] = kControls[i].caption;
+    colors_[i] = kControls[i].back;
+  }
+}
+
+void FormState::setText(ControlId id, std::string_view text) {
+  const std::string_view cut = cutToCharacters(text, spec(id).maxLength);
+  if (texts_[id] == cut) return;
+  texts_[id].assign(cut);
+  view_.showText(id, texts_[id]);
+}
+
+void FormState::setBackColor(ControlId id, Color color) {
+  if (colors_[id] == color) return;
+  colors_[id] = color;
+  view_.showBackColor(id, color);
+}
+
+void FormState::acceptTyped(ControlId id, std::string_view typed) {
+  const std::string kept = cp1254::keepRepresentable(typed);
+  const std::string_view accepted = cutToCharacters(kept, spec(id).maxLength);
+  const bool refused = accepted.size() != typed.size();
+  texts_[id].assign(accepted);
+  if (refused) view_.showText(id, texts_[id]);
+}
+
+}  // namespace dorvan

@@ -1,0 +1,94 @@
+#include "app/main_form.h"
+
+#include <array>
+#include <vector>
+
+#include "app/messages.h"
+#include "scheduler/scheduler.h"
+
+namespace dorvan {
+namespace {
+
+constexpr ControlId kPicture1 = controlId("Picture1");
+// A picture file larger than this is not a picture for a 149 x 53 box.
+constexpr std::size_t kMaxPictureFile = 32 * 1024 * 1024;
+
+struct ButtonHandler {
+  ControlId button;
+  void (MainForm::*click)();
+};
+
+constexpr std::array<ButtonHandler, 8> kButtonHandlers{{
+    {controlId("Command25"), &MainForm::Command25_Click},
+    {controlId("Command34"), &MainForm::Command34_Click},
+    {controlId("Command33"), &MainForm::Command33_Click},
+    {controlId("Command32"), &MainForm::Command32_Click},
+    {controlId("Command31"), &MainForm::Command31_Click},
+    {controlId("Command29"), &MainForm::Command29_Click},
+    {controlId("Command28"), &MainForm::Command28_Click},
+    {controlId("Command27"), &MainForm::Command27_Click},
+}};
+
+}  // namespace
+
+MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files)
+    : view_(view),
+      library_(library),
+      clock_(clock),
+      files_(files),
+      form_(view),
+      link_(library, slot, *this),
+      selector_(form_, files, *this) {}
+
+bool MainForm::Form_Load() {
+  appTitle_ = kMainWindow.caption;
+  const std::uintptr_t handle = view_.nativeHandle();
+  // Without its board library the program cannot switch anything: say why and end.
+  if (const std::string problem = library_.load(); !problem.empty()) {
+    view_.showMessage(appTitle_, problem, MessageKind::Error);
+    view_.endProgram(1);
+    return false;
+  }
+  link_.OpenHidLink(handle);
+  view_.showMessage(appTitle_, messages::kStartPrompt, MessageKind::Prompt);
+  return true;
+}
+
+void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
+  if (link_.isOpen()) link_.CloseHidLink();
+}
+
+void MainForm::click(ControlId button) {
+  for (const ButtonHandler& h : kButtonHandlers)
+    if (h.button == button) (this->*h.click)();
+}
+
+void MainForm::Timer1_Timer() { runClockTick(form_, clock_, library_, outputReport_); }
+
+void MainForm::OnPlugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Plugged); }
+
+void MainForm::OnUnplugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Unplugged); }
+
+void MainForm::OnChanged() {
+  // Asked also when no board is attached; the library answers for what it has.
+  const DeviceHandle h = library_.GetHandle(kBoardVendorId, kBoardProductId);
+  library_.SetReadNotify(h, true);
+}
+
+void MainForm::OnRead(DeviceHandle pHandle) { library_.Read(pHandle, inputReport_.data()); }
+
+void MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
+  const std::uint32_t vendor = library_.GetVendorID(pHandle);
+  const std::uint32_t product = library_.GetProductID(pHandle);
+  if (vendor != kBoardVendorId || product != kBoardProductId) return;
+  const char* file = which == PlugPicture::Plugged ? "fis_2.bmp" : "fis_1.bmp";
+  std::vector<std::uint8_t> bytes;
+  std::optional<Image> image;
+  if (readWholeFile(files_, file, kMaxPictureFile, bytes).ok()) image = decodeBmp(bytes);
+  // A missing picture must not stop a program that may be switching a heater.
+  view_.showPicture(kPicture1, image ? *image : builtinPicture(which));
+}
+
+void MainForm::showError(std::string_view text) { view_.showMessage(appTitle_, text, MessageKind::Error); }
+
+}  // namespace dorvan

@@ -1,0 +1,57 @@
+#include "app/messages.h"
+
+#include <string>
+
+namespace dorvan::messages {
+namespace {
+
+std::string quoted(std::string_view file) { return "\"" + std::string(file) + "\""; }
+
+std::string_view stepText(SaveStep step) {
+  switch (step) {
+    case SaveStep::Encode: return "tablodaki bir karakter Türkçe kod sayfasında yok";
+    case SaveStep::Create: return "geçici dosya oluşturulamadı";
+    case SaveStep::Write: return "geçici dosyaya yazılamadı";
+    case SaveStep::Flush: return "dosya diske aktarılamadı";
+    case SaveStep::Replace: return "yeni dosya eskisinin yerine konamadı";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string reason(const FileResult& r) {
+  switch (r.error) {
+    case FileError::None: return "hata yok";
+    case FileError::NotFound: return "dosya ya da klasör bulunamadı";
+    case FileError::AccessDenied: return "erişim izni yok (dosya ya da klasör salt okunur olabilir)";
+    case FileError::DiskFull: return "diskte yer kalmadı";
+    case FileError::Other: break;
+  }
+  return "sistem hatası " + std::to_string(r.nativeCode);
+}
+
+std::string stageFileMissing(std::string_view file) {
+  return quoted(file) +
+         " dosyası bulunamadı.\n\nKutulardaki tablo değiştirilmedi. \"KAYDET\" düğmesine basarsanız bu dosya, "
+         "ekranda görünen tablodan oluşturulur.";
+}
+
+std::string stageFileUnreadable(std::string_view file, const FileResult& r) {
+  return quoted(file) + " dosyası okunamadı: " + reason(r) +
+         ".\n\nHiçbir şey değiştirilmedi: kutular ve seçili kademe olduğu gibi duruyor.";
+}
+
+std::string stageFileTooShort(std::string_view file, int lineCount) {
+  return quoted(file) + " dosyası eksik: 50 satır olması gerekirken " + std::to_string(lineCount) +
+         " satır var.\n\nHiçbir şey değiştirilmedi: kutular ve seçili kademe olduğu gibi duruyor, dosyaya da "
+         "dokunulmadı.";
+}
+
+std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r) {
+  std::string text = quoted(file) + " dosyası kaydedilemedi: " + std::string(stepText(step));
+  if (step != SaveStep::Encode) text += " (" + reason(r) + ")";
+  return text + ".\n\nDosyanın önceki içeriği olduğu gibi duruyor; kutulardaki tablo da kaybolmadı.";
+}
+
+}  // namespace dorvan::messages

@@ -1,0 +1,105 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "stages/file_ops.h"
+
+namespace dorvan {
+namespace {
+
+FileResult fromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR: return {FileError::NotFound, e};
+    case EACCES:
+    case EPERM:
+    case EROFS: return {FileError::AccessDenied, e};
+    case ENOSPC:
+    case EDQUOT: return {FileError::DiskFull, e};
+    default: return {FileError::Other, e};
+  }
+}
+
+FileResult lastError() { return fromErrno(errno); }
+
+std::string directoryOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+class PosixFileOps final : public FileOps {
+ public:
+  FileResult openRead(std::string_view path, Handle& out) override {
+    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    out = fd;
+    return {};
+  }
+
+  FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override {
+    for (;;) {
+      const ssize_t n = ::read(static_cast<int>(h), buffer, capacity);
+      if (n >= 0) {
+        got = static_cast<std::size_t>(n);
+        return {};
+      }
+      if (errno != EINTR) return lastError();
+    }
+  }
+
+  void close(Handle h) override { ::close(static_cast<int>(h)); }
+
+  FileResult create(std::string_view path, Handle& out) override {
+    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return lastError();
+    out = fd;
+    return {};
+  }
+
+  FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      const ssize_t n = ::write(static_cast<int>(h), data, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return lastError();
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return {};
+  }
+
+  FileResult flush(Handle h) override {
+    if (::fsync(static_cast<int>(h)) != 0) return lastError();
+    return {};
+  }
+
+  FileResult replace(std::string_view from, std::string_view to) override {
+    const std::string target(to);
+    if (::rename(std::string(from).c_str(), target.c_str()) != 0) return lastError();
+    // The rename itself reaches the disk only with its folder.
+    const int dir = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
+    return {};
+  }
+
+  FileResult remove(std::string_view path) override {
+    if (::unlink(std::string(path).c_str()) != 0) return lastError();
+    return {};
+  }
+};
+
+}  // namespace
+
+FileOps& systemFileOps() {
+  static PosixFileOps ops;
+  return ops;
+}
+
+}  // namespace dorvan

@@ -1,0 +1,52 @@
+#include "stages/stage_selector.h"
+
+#include "app/messages.h"
+#include "stages/schedule_table.h"
+#include "stages/stage_file.h"
+
+namespace dorvan {
+
+StageSelector::StageSelector(FormState& form, FileOps& files, ErrorReporter& errors)
+    : form_(form), files_(files), errors_(errors) {}
+
+void StageSelector::markStage(int stage) {
+  for (const StageButton& b : kStageButtons) form_.setBackColor(controlId(b.button), b.stage == stage ? kRed : kBlue);
+  currentStage_ = static_cast<std::uint8_t>(stage);
+}
+
+void StageSelector::pressStageButton(int stage) {
+  const StageButton& button = kStageButtons.at(stage - 1);
+  // The file is read whole before anything changes, so a damaged file leaves the
+  // window as it was and a later KAYDET cannot overwrite it with another stage's table.
+  StageValues values;
+  const StageReadResult r = readStageFile(files_, button.file, values);
+  switch (r.status) {
+    case StageReadResult::Status::Ok:
+      markStage(stage);
+      stageBuffer_ = std::move(values);
+      for (int i = 0; i < kTableSize; ++i) form_.setText(kPositionToBox[i], stageBuffer_[i]);
+      return;
+    case StageReadResult::Status::NotFound:
+      // A new stage: chosen, the boxes kept, so that KAYDET makes its file from them.
+      markStage(stage);
+      errors_.showError(messages::stageFileMissing(button.file));
+      return;
+    case StageReadResult::Status::Unreadable:
+      errors_.showError(messages::stageFileUnreadable(button.file, r.file));
+      return;
+    case StageReadResult::Status::TooShort:
+      errors_.showError(messages::stageFileTooShort(button.file, r.lineCount));
+      return;
+  }
+}
+
+void StageSelector::saveCurrentStage() {
+  if (currentStage_ == 0) return;
+  const StageButton& button = kStageButtons.at(currentStage_ - 1);
+  std::array<std::string_view, kTableSize> values;
+  for (int i = 0; i < kTableSize; ++i) values[i] = form_.text(kPositionToBox[i]);
+  const StageWriteResult r = writeStageFile(files_, button.file, values);
+  if (!r.ok()) errors_.showError(messages::stageSaveFailed(button.file, r.failedStep, r.file));
+}
+
+}  // namespace dorvan

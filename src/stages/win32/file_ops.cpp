@@ -1,0 +1,97 @@
+#include <windows.h>
+
+#include <string>
+
+#include "stages/file_ops.h"
+
+namespace dorvan {
+namespace {
+
+std::wstring wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+FileResult lastError() {
+  const DWORD e = GetLastError();
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return {FileError::NotFound, static_cast<long>(e)};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION: return {FileError::AccessDenied, static_cast<long>(e)};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return {FileError::DiskFull, static_cast<long>(e)};
+    default: return {FileError::Other, static_cast<long>(e)};
+  }
+}
+
+HANDLE handleOf(FileOps::Handle h) { return reinterpret_cast<HANDLE>(h); }
+
+class WindowsFileOps final : public FileOps {
+ public:
+  FileResult openRead(std::string_view path, Handle& out) override {
+    const HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    out = reinterpret_cast<Handle>(h);
+    return {};
+  }
+
+  FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override {
+    DWORD n = 0;
+    const DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
+    if (!ReadFile(handleOf(h), buffer, want, &n, nullptr)) return lastError();
+    got = n;
+    return {};
+  }
+
+  void close(Handle h) override { CloseHandle(handleOf(h)); }
+
+  FileResult create(std::string_view path, Handle& out) override {
+    const HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    out = reinterpret_cast<Handle>(h);
+    return {};
+  }
+
+  FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      DWORD n = 0;
+      const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+      if (!WriteFile(handleOf(h), data, chunk, &n, nullptr)) return lastError();
+      data += n;
+      size -= n;
+    }
+    return {};
+  }
+
+  FileResult flush(Handle h) override {
+    if (!FlushFileBuffers(handleOf(h))) return lastError();
+    return {};
+  }
+
+  FileResult replace(std::string_view from, std::string_view to) override {
+    if (!MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return lastError();
+    return {};
+  }
+
+  FileResult remove(std::string_view path) override {
+    if (!DeleteFileW(wide(path).c_str())) return lastError();
+    return {};
+  }
+};
+
+}  // namespace
+
+FileOps& systemFileOps() {
+  static WindowsFileOps ops;
+  return ops;
+}
+
+}  // namespace dorvan

@@ -1,0 +1,122 @@
+// Recording stand-ins for everything the core talks to: the window, the board
+// library, the window-procedure slot, the clock and the file system.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/form_view.h"
+#include "hid/hid_library.h"
+#include "hid/hid_link.h"
+#include "scheduler/clock.h"
+#include "stages/file_ops.h"
+
+namespace dorvan::test {
+
+struct ShownMessage {
+  std::string title;
+  std::string text;
+  MessageKind kind;
+};
+
+class FakeView : public FormView {
+ public:
+  void showText(ControlId id, std::string_view utf8) override;
+  void showBackColor(ControlId id, Color color) override;
+  void showPicture(ControlId id, const Image& image) override;
+  void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  std::uintptr_t nativeHandle() override { return handle; }
+  void endProgram(int exitCode) override { endedWith = exitCode; }
+
+  std::uintptr_t handle = 0x1234;
+  std::map<ControlId, std::string> texts;  // last text shown per control
+  std::map<ControlId, Color> colors;
+  std::vector<std::string> log;  // "text Label18 07:30:00", "color Label21 255", "picture", "message ..."
+  std::vector<ShownMessage> messages;
+  std::optional<Image> picture;
+  std::optional<int> endedWith;
+};
+
+class FakeLibrary : public HidLibrary {
+ public:
+  std::string load() override;
+  bool Connect(std::uintptr_t hostWindow) override;
+  bool Disconnect() override;
+  std::uint32_t GetVendorID(DeviceHandle handle) override;
+  std::uint32_t GetProductID(DeviceHandle handle) override;
+  DeviceHandle GetHandle(std::uint32_t vendorId, std::uint32_t productId) override;
+  void SetReadNotify(DeviceHandle handle, bool enable) override;
+  bool Read(DeviceHandle handle, std::uint8_t* report) override;
+  void WriteEx(std::uint32_t vendorId, std::uint32_t productId, std::uint8_t* report) override;
+
+  std::string loadProblem;
+  // A handle's vendor ID is its high 16 bits and its product ID the low 16 bits.
+  DeviceHandle attached = 0;  // what GetHandle answers
+  std::vector<std::string> calls;
+  std::vector<std::vector<std::uint8_t>> written;  // every WriteEx report
+  std::vector<std::string>* sharedLog = nullptr;   // also append calls here, for ordering across fakes
+};
+
+constexpr DeviceHandle deviceHandle(std::uint32_t vendor, std::uint32_t product) {
+  return (vendor << 16) | product;
+}
+
+class FakeSlot : public WindowProcSlot {
+ public:
+  void install(std::uintptr_t window) override;
+  void restore(std::uintptr_t window) override;
+  std::intptr_t callPrevious(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) override;
+
+  bool installed = false;
+  std::vector<std::string> calls;
+  std::vector<std::string>* sharedLog = nullptr;
+  std::intptr_t previousResult = 77;
+};
+
+class FakeClock : public Clock {
+ public:
+  LocalTime now() override;
+  // Each reading returns the next instant of the queue; the last one repeats.
+  std::vector<LocalTime> readings;
+  std::size_t next = 0;
+  int reads = 0;
+  void set(LocalTime t) {
+    readings = {t};
+    next = 0;
+  }
+};
+
+// An in-memory folder whose every operation can be made to fail.
+class FakeFiles : public FileOps {
+ public:
+  FileResult openRead(std::string_view path, Handle& out) override;
+  FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override;
+  void close(Handle h) override;
+  FileResult create(std::string_view path, Handle& out) override;
+  FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override;
+  FileResult flush(Handle h) override;
+  FileResult replace(std::string_view from, std::string_view to) override;
+  FileResult remove(std::string_view path) override;
+
+  std::map<std::string, std::string> files;
+  std::map<std::string, FileResult> failOpen;  // per path
+  std::optional<FileResult> failRead, failCreate, failWrite, failFlush, failReplace;
+  int openHandles = 0;
+
+ private:
+  struct Open {
+    std::string path;
+    std::size_t pos = 0;
+    bool writing = false;
+  };
+  std::map<Handle, Open> open_;
+  Handle nextHandle_ = 1;
+};
+
+LocalTime at(int year, int month, int day, int hour, int minute, int second, int ms = 0);
+
+}  // namespace dorvan::test
