@@ -1,0 +1,51 @@
+// The test groups, one per behaviour of the program seen from outside, and the
+// helpers they share.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/window_layout.h"
+#include "report.h"
+#include "session.h"
+
+namespace wine_test {
+
+struct Context {
+  Report& report;
+  Paths paths;
+  std::wstring win64Exe;  // for the bitness case; may be empty
+  std::wstring readyFile; // screenshot mode
+  std::wstring doneFile;
+};
+
+// Each returns false when it did not run at all (nothing to test with).
+bool runStartup(Context& ctx);
+bool runHidLink(Context& ctx);
+bool runStartFailures(Context& ctx);
+bool runPictures(Context& ctx);
+bool runBitness(Context& ctx);
+bool runStages(Context& ctx);
+bool runScheduler(Context& ctx);
+// Not a test: holds the demo window open for tools/screenshot.sh.
+bool runScreenshotHold(Context& ctx);
+
+// Shared steps.
+std::wstring windowCaption();
+// Starts the session and returns the start-up prompt.
+HWND launchToPrompt(Session& s, Case& c);
+// Presses OK on the prompt and returns the then visible main window.
+HWND acceptPrompt(Session& s, HWND prompt, Case& c);
+HWND control(HWND main, std::string_view name, Case& c);
+
+// Fifty schedule values in file order; `stage` makes each stage's table its own.
+using Table = std::array<std::wstring, 50>;
+Table sampleTable(int stage);
+std::string stageFileBytes(const Table& values, int lines = 50);
+std::string_view boxOfPosition(int position);  // 1..50
+// What the box shows for a value put into it: cut to the box's limit.
+std::wstring asShownIn(std::string_view box, const std::wstring& value);
+
+}  // namespace wine_test

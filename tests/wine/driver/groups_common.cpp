@@ -1,0 +1,81 @@
+#include "groups.h"
+
+#include <cwchar>
+
+#include "text.h"
+#include "ui.h"
+
+namespace wine_test {
+
+using dorvan::kMainWindow;
+
+std::wstring windowCaption() { return widen(kMainWindow.caption); }
+
+HWND launchToPrompt(Session& s, Case& c) {
+  s.launch();
+  // The first start in a fresh prefix takes Wine a few seconds.
+  HWND prompt = s.waitForMessageBox(30000);
+  c.require(prompt != nullptr, "no start-up prompt appeared");
+  return prompt;
+}
+
+HWND acceptPrompt(Session& s, HWND prompt, Case& c) {
+  dismissMessageBox(prompt);
+  HWND main = s.waitForVisibleMain(10000);
+  c.require(main != nullptr, "the main window did not become visible after OK");
+  // Let the first paint and the first clock ticks land before pixels are read.
+  waitUntil([&] { return !textOf(controlWindow(main, "Label18")).empty(); }, 3000);
+  UpdateWindow(main);
+  Sleep(300);
+  return main;
+}
+
+HWND control(HWND main, std::string_view name, Case& c) {
+  HWND h = controlWindow(main, name);
+  c.require(h != nullptr, "no child window for " + std::string(name));
+  return h;
+}
+
+Table sampleTable(int stage) {
+  Table t;
+  for (int p = 1; p <= 50; ++p) {
+    const int port = (p - 1) / 5 + 1;
+    wchar_t buf[64];
+    switch ((p - 1) % 5) {
+      case 0: std::swprintf(buf, 64, L"K%d PORT%02d ŞİÇĞÜÖ ışçğüö", stage, port); break;
+      case 1: std::swprintf(buf, 64, L"%02d.%02d.2031", port, stage); break;
+      case 2: std::swprintf(buf, 64, L"%02d:%02d:%02d", stage, port, p); break;
+      case 3: std::swprintf(buf, 64, L"%02d.%02d.2032", port, stage); break;
+      default: std::swprintf(buf, 64, L"%02d:%02d:%02d", 12 + stage, port, p); break;
+    }
+    t[static_cast<std::size_t>(p - 1)] = buf;
+  }
+  // A date longer than its box: the box keeps the first ten characters.
+  t[1] += L"XY";
+  return t;
+}
+
+std::string stageFileBytes(const Table& values, int lines) {
+  std::string bytes;
+  for (int i = 0; i < lines && i < 50; ++i) bytes += toCp1254(values[static_cast<std::size_t>(i)]) + "\r\n";
+  return bytes;
+}
+
+std::string_view boxOfPosition(int position) {
+  const dorvan::PortRow& row = dorvan::kPortGrid[static_cast<std::size_t>((position - 1) / 5)];
+  switch ((position - 1) % 5) {
+    case 0: return row.description;
+    case 1: return row.startDate;
+    case 2: return row.startTime;
+    case 3: return row.endDate;
+    default: return row.endTime;
+  }
+}
+
+std::wstring asShownIn(std::string_view box, const std::wstring& value) {
+  const int limit = dorvan::spec(dorvan::controlId(box)).maxLength;
+  return limit > 0 && value.size() > static_cast<std::size_t>(limit) ? value.substr(0, static_cast<std::size_t>(limit))
+                                                                      : value;
+}
+
+}  // namespace wine_test
