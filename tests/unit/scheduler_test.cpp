@@ -1,0 +1,181 @@
+// The clock tick: what switches, when, and the bytes that go to the board.
+#include <gtest/gtest.h>
+
+#include "form_fixture.h"
+#include "scheduler/scheduler.h"
+
+namespace dorvan::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Tick : FormFixture {
+  Tick() {
+    form.Form_Load();
+    library.calls.clear();
+  }
+  void schedule(int port, std::string_view startDate, std::string_view startTime, std::string_view endDate = "",
+                std::string_view endTime = "") {
+    const PortRow& row = kPortGrid[port - 1];
+    type(row.startDate, startDate);
+    type(row.startTime, startTime);
+    type(row.endDate, endDate);
+    type(row.endTime, endTime);
+  }
+  void tickAt(LocalTime t) {
+    clock.set(t);
+    form.Timer1_Timer();
+  }
+  Color indicator(int port) { return color(kPortGrid[port - 1].indicator); }
+};
+
+TEST_F(Tick, ShowsTimeThenDateInTheTurkishFormWhateverTheLocale) {
+  tickAt(at(2026, 12, 6, 7, 5, 9));
+  EXPECT_EQ(text("Label18"), "07:05:09");
+  EXPECT_EQ(text("Label20"), "06.12.2026");
+  // read twice, time first: a tick across midnight shows the old time and the new date
+  clock.readings = {at(2026, 12, 31, 23, 59, 59, 999), at(2027, 1, 1, 0, 0, 0, 1)};
+  clock.next = 0;
+  form.Timer1_Timer();
+  EXPECT_EQ(text("Label18"), "23:59:59");
+  EXPECT_EQ(text("Label20"), "01.01.2027");
+}
+
+TEST_F(Tick, TheStartInstantSwitchesThePortOnOnEveryTickOfItsSecondOnly) {
+  schedule(7, "06.12.2026", "07:30:00");
+  tickAt(at(2026, 12, 6, 7, 29, 59, 950));
+  EXPECT_TRUE(library.written.empty());
+  for (int ms = 50; ms < 1000; ms += 100) tickAt(at(2026, 12, 6, 7, 30, 0, ms));
+  ASSERT_EQ(library.written.size(), 10u);
+  for (const Bytes& r : library.written) EXPECT_EQ(r, (Bytes{0x00, 0x07, 0x01, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(library.calls.front(), "WriteEx 6020 2008 00 07 01 00 00 00 00 00 00");
+  EXPECT_EQ(indicator(7), kRed);
+  tickAt(at(2026, 12, 6, 7, 30, 1, 50));
+  EXPECT_EQ(library.written.size(), 10u);
+  EXPECT_EQ(indicator(7), kRed) << "stays red until switched off";
+}
+
+TEST_F(Tick, TheEndInstantSwitchesOffWithItsOwnReport) {
+  schedule(10, "06.12.2026", "07:30:00", "06.12.2026", "07:31:00");
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  tickAt(at(2026, 12, 6, 7, 31, 0));
+  ASSERT_EQ(library.written.size(), 2u);
+  EXPECT_EQ(library.written[1], (Bytes{0x00, 0x0A, 0x00, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(indicator(10), kBlue);
+}
+
+TEST_F(Tick, OnlyTheExactTextOfTheExactDayFires) {
+  schedule(1, "07.12.2026", "07:30:00");  // another day
+  schedule(2, "06.12.2026", "07:30");     // no seconds
+  schedule(3, "06.12.2026", "7:30:00");   // no leading zero
+  schedule(4, "06.12.2026", " 07:30:00"); // leading space
+  schedule(5, "06.12.2026", "07.30.00");  // other separator
+  schedule(6, "6.12.2026", "07:30:00");
+  schedule(7, "", "");                    // empty never equals the clock
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  EXPECT_TRUE(library.written.empty());
+  for (int p = 1; p <= 10; ++p) EXPECT_EQ(indicator(p), kBlue);
+}
+
+TEST_F(Tick, IdenticalStartAndEndGoOnThenOffInOneTickEndingBlue) {
+  schedule(3, "06.12.2026", "07:30:00", "06.12.2026", "07:30:00");
+  view.log.clear();
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  ASSERT_EQ(library.written.size(), 2u);
+  EXPECT_EQ(library.written[0][2], 1);
+  EXPECT_EQ(library.written[1][2], 0);
+  EXPECT_EQ(indicator(3), kBlue);
+}
+
+TEST_F(Tick, PortsDueTogetherGoOutLowestFirst) {
+  schedule(9, "06.12.2026", "07:30:00");
+  schedule(2, "06.12.2026", "07:30:00", "06.12.2026", "07:30:00");
+  schedule(5, "", "", "06.12.2026", "07:30:00");
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  std::vector<std::pair<int, int>> sent;
+  for (const Bytes& r : library.written) sent.emplace_back(r[1], r[2]);
+  EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{2, 1}, {2, 0}, {5, 0}, {9, 1}}));
+}
+
+TEST_F(Tick, AnEditTakesEffectAtTheNextTickWithoutSaving) {
+  tickAt(at(2026, 12, 6, 7, 30, 0, 100));
+  schedule(4, "06.12.2026", "07:30:00");
+  EXPECT_TRUE(library.written.empty());
+  tickAt(at(2026, 12, 6, 7, 30, 0, 200));
+  ASSERT_EQ(library.written.size(), 1u);
+  EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(Tick, ASecondWithoutATickIsLostForGood) {
+  schedule(1, "06.12.2026", "07:30:00");
+  tickAt(at(2026, 12, 6, 7, 29, 59, 900));
+  tickAt(at(2026, 12, 6, 7, 30, 1, 400));  // the thread was held for 1.5 s
+  EXPECT_TRUE(library.written.empty());
+}
+
+TEST_F(Tick, ReportsKeepTheirReservedBytesZeroAndTheIdByte) {
+  for (int p = 1; p <= 10; ++p) schedule(p, "06.12.2026", "07:30:00", "06.12.2026", "07:30:00");
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  ASSERT_EQ(library.written.size(), 20u);
+  for (std::size_t i = 0; i < 20; ++i) {
+    const Bytes& r = library.written[i];
+    EXPECT_EQ(r[0], 0);
+    EXPECT_EQ(r[1], i / 2 + 1);
+    EXPECT_EQ(r[2], i % 2 == 0 ? 1 : 0);
+    for (int b = 3; b < 9; ++b) EXPECT_EQ(r[b], 0);
+  }
+}
+
+TEST_F(Tick, RewritesNothingThatDidNotChange) {
+  tickAt(at(2026, 12, 6, 7, 30, 0, 0));
+  view.log.clear();
+  tickAt(at(2026, 12, 6, 7, 30, 0, 100));
+  EXPECT_TRUE(view.log.empty()) << "the same second repaints no label";
+  tickAt(at(2026, 12, 6, 7, 30, 1, 0));
+  EXPECT_EQ(view.log, (std::vector<std::string>{"text Label18 07:30:01"}));
+}
+
+TEST_F(Tick, AClockSteppedBackRepeatsAnInstantSteppedForwardSkipsIt) {
+  schedule(6, "06.12.2026", "07:30:00");
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  tickAt(at(2026, 12, 6, 7, 29, 59));
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  EXPECT_EQ(library.written.size(), 2u) << "the same text is the same instant again";
+  schedule(8, "06.12.2026", "07:30:02");
+  tickAt(at(2026, 12, 6, 7, 30, 1, 950));
+  tickAt(at(2026, 12, 6, 7, 30, 3, 50));
+  EXPECT_EQ(library.written.size(), 2u);
+}
+
+TEST(PortCommand, WritesOnlyPortAndStateAndSendsTheWholeBuffer) {
+  FakeLibrary library;
+  Report report{};
+  SendPortCommand(library, report, 7, PortState::On);
+  EXPECT_EQ(library.calls.back(), "WriteEx 6020 2008 00 07 01 00 00 00 00 00 00");
+  SendPortCommand(library, report, 10, PortState::Off);
+  EXPECT_EQ(library.calls.back(), "WriteEx 6020 2008 00 0A 00 00 00 00 00 00 00");
+}
+
+#ifndef NDEBUG
+TEST(PortCommandDeath, APortOutsideTheBoardIsAProgrammingError) {
+  FakeLibrary library;
+  Report report{};
+  EXPECT_DEATH(SendPortCommand(library, report, 11, PortState::On), "port");
+  EXPECT_DEATH(SendPortCommand(library, report, 0, PortState::Off), "port");
+}
+#endif
+
+TEST(PortCommand, APortOutsideTheBoardIsNeverSent) {
+#ifdef NDEBUG
+  FakeLibrary library;
+  Report report{};
+  SendPortCommand(library, report, 11, PortState::On);
+  EXPECT_TRUE(library.written.empty());
+  EXPECT_EQ(report, Report{});
+#else
+  GTEST_SKIP() << "debug builds stop at the assertion instead";
+#endif
+}
+
+}  // namespace
+}  // namespace dorvan::test

@@ -1,0 +1,154 @@
+// Starting without a usable board library, and plug pictures that cannot be read.
+#include "groups.h"
+#include "hid/hid_library.h"
+#include "standin_log.h"
+#include "text.h"
+#include "ui.h"
+
+namespace wine_test {
+
+using namespace dorvan;
+
+namespace {
+
+// The program must say why it cannot start, in a box titled with its caption, and
+// end without ever showing its window.
+std::wstring expectRefusedStart(Session& s, Case& c) {
+  s.launch();
+  HWND box = nullptr;
+  bool mainSeen = false;
+  waitUntil(
+      [&] {
+        HWND main = s.mainWindow();
+        if (main != nullptr && IsWindowVisible(main)) mainSeen = true;
+        box = s.waitForMessageBox(0);
+        return box != nullptr || !s.running();
+      },
+      30000);
+  c.require(box != nullptr, "no message box appeared (the program " +
+                                std::string(s.running() ? "is still running" : "ended") + ")");
+  wchar_t title[256] = L"";
+  GetWindowTextW(box, title, 256);
+  c.expect(title == windowCaption(), "message title is \"" + narrow(title) + "\"");
+  const std::wstring text = messageBoxText(box);
+  c.note("message: " + narrow(text));
+  c.expect(containsNoCase(text, L"mcHID.dll"), "the message does not name mcHID.dll");
+  dismissMessageBox(box);
+  DWORD code = STILL_ACTIVE;
+  waitUntil(
+      [&] {
+        HWND main = s.mainWindow();
+        if (main != nullptr && IsWindowVisible(main)) mainSeen = true;
+        code = s.waitForExit(0);
+        return code != STILL_ACTIVE;
+      },
+      10000);
+  c.expect(!mainSeen, "the main window was shown");
+  c.expect(code != STILL_ACTIVE, "the program is still running after the message");
+  c.expect(code != 0 && code != STILL_ACTIVE, "exit code " + std::to_string(code) + ", expected a failure code");
+  return text;
+}
+
+}  // namespace
+
+bool runStartFailures(Context& ctx) {
+  Report& r = ctx.report;
+  try {
+    r.run("start-failures", "no mcHID.dll beside DORVAN.exe: message naming it and the folder", [&](Case& c) {
+      LaunchOptions o;
+      o.dllBesideExe = false;
+      Session s(ctx.paths, o);
+      const std::wstring text = expectRefusedStart(s, c);
+      c.expect(containsNoCase(text, s.appDir()), "the message does not name the folder " + narrow(s.appDir()));
+    });
+  } catch (const Abort&) {
+  }
+  try {
+    r.run("start-failures", "an mcHID.dll in the working folder only is not loaded", [&](Case& c) {
+      LaunchOptions o;
+      o.dllBesideExe = false;
+      o.dllInWorkDir = true;
+      Session s(ctx.paths, o);
+      expectRefusedStart(s, c);
+      const auto calls = readCalls(s.logPath());
+      c.expect(calls.empty(), "the planted library was loaded: " + summarize(calls));
+    });
+  } catch (const Abort&) {
+  }
+  return true;
+}
+
+bool runBitness(Context& ctx) {
+  if (ctx.win64Exe.empty() || !fileExists(ctx.win64Exe)) {
+    std::printf("no 64-bit DORVAN.exe at \"%s\": nothing to test\n", narrow(ctx.win64Exe).c_str());
+    return false;
+  }
+  try {
+    ctx.report.run("bitness", "64-bit DORVAN.exe beside a 32-bit mcHID.dll: says it cannot use it", [&](Case& c) {
+      Paths p = ctx.paths;
+      p.exe = ctx.win64Exe;
+      Session s(p, LaunchOptions{});
+      const std::wstring text = expectRefusedStart(s, c);
+      c.expect(text.find(L"32") != std::wstring::npos || text.find(L"64") != std::wstring::npos,
+               "the message does not speak of 32 or 64 bits");
+      c.expect(readCalls(s.logPath()).empty(), "the 32-bit library was called");
+    });
+  } catch (const Abort&) {
+  }
+  return true;
+}
+
+bool runPictures(Context& ctx) {
+  const char* const group = "pictures";
+  LaunchOptions o;
+  Session s(ctx.paths, o);
+  // fis_2.bmp missing everywhere, fis_1.bmp damaged.
+  DeleteFileW(s.workFile(L"fis_2.bmp").c_str());
+  DeleteFileW((s.appDir() + L"\\fis_2.bmp").c_str());
+  writeBytes(s.workFile(L"fis_1.bmp"), "BM this is no bitmap");
+  writeBytes(s.appDir() + L"\\fis_1.bmp", "BM this is no bitmap");
+  const unsigned board = deviceHandle(kBoardVendorId, kBoardProductId);
+  try {
+    HWND main = nullptr;
+    ctx.report.run(group, "start without fis_2.bmp and with a broken fis_1.bmp", [&](Case& c) {
+      HWND prompt = launchToPrompt(s, c);
+      main = acceptPrompt(s, prompt, c);
+    });
+    HWND picture = controlWindow(main, "Picture1");
+    RECT area = screenRectOf(picture);
+    InflateRect(&area, -2, -2);
+    auto flat = [](const Pixels& p) {
+      for (dorvan::Color k : p.colors)
+        if (k != p.colors.front()) return false;
+      return true;
+    };
+    Pixels plugged;
+    ctx.report.run(group, "plug with fis_2.bmp missing: a built-in picture, no message", [&](Case& c) {
+      const std::size_t before = readCalls(s.logPath()).size();
+      PostMessageW(main, kDeviceNotification, 1, static_cast<LPARAM>(board));
+      c.expect(waitUntil([&] { return readCalls(s.logPath()).size() >= before + 2; }, 3000), "the plug was not handled");
+      Sleep(500);
+      c.expect(s.waitForMessageBox(0) == nullptr, "a message box opened");
+      c.expect(s.running(), "the program ended");
+      plugged = captureScreen(area);
+      c.expect(!flat(plugged), "Picture1 is empty");
+    });
+    ctx.report.run(group, "unplug with a broken fis_1.bmp: a built-in picture, no message", [&](Case& c) {
+      PostMessageW(main, kDeviceNotification, 2, static_cast<LPARAM>(board));
+      const bool changed = waitUntil([&] { return captureScreen(area) != plugged; }, 3000);
+      c.expect(s.waitForMessageBox(0) == nullptr, "a message box opened");
+      c.expect(s.running(), "the program ended");
+      const Pixels unplugged = captureScreen(area);
+      c.expect(changed, "the picture did not change from plugged to unplugged");
+      c.expect(!flat(unplugged), "Picture1 is empty");
+    });
+    ctx.report.run(group, "closes normally afterwards", [&](Case& c) {
+      const DWORD code = s.closeMainWindow(10000);
+      c.expect(code == 0, "exit code " + std::to_string(code));
+    });
+  } catch (const Abort&) {
+  }
+  return true;
+}
+
+}  // namespace wine_test
