@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the core's unit tests natively and under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the Linux window's tests, and the
+# Windows program (32- and 64-bit) under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=${DORVAN_JOBS:-2}
+
+scripts/install-deps.sh all
+
+run_preset() {
+  local preset=$1
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j 1
+}
+
+run_preset linux
+run_preset linux-asan
+run_preset win32
+run_preset win64
