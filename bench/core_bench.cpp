@@ -1,0 +1,202 @@
+// Micro-benchmarks of the core: the clock tick, stage files and the codec.
+// Heap allocations are counted by replacing the global allocator of this binary.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <string>
+
+#include "app/main_form.h"
+#include "scheduler/scheduler.h"
+#include "stages/cp1254.h"
+#include "stages/schedule_table.h"
+#include "stages/stage_file.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}
+
+void* operator new(std::size_t n) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace dorvan {
+namespace {
+
+class NullView final : public FormView {
+ public:
+  void showText(ControlId, std::string_view) override {}
+  void showBackColor(ControlId, Color) override {}
+  void showPicture(ControlId, const Image&) override {}
+  void showMessage(std::string_view, std::string_view, MessageKind) override {}
+  std::uintptr_t nativeHandle() override { return 1; }
+  void endProgram(int) override {}
+};
+
+class NullLibrary final : public HidLibrary {
+ public:
+  std::string load() override { return {}; }
+  bool Connect(std::uintptr_t) override { return true; }
+  bool Disconnect() override { return true; }
+  std::uint32_t GetVendorID(DeviceHandle) override { return 0; }
+  std::uint32_t GetProductID(DeviceHandle) override { return 0; }
+  DeviceHandle GetHandle(std::uint32_t, std::uint32_t) override { return 0; }
+  void SetReadNotify(DeviceHandle, bool) override {}
+  bool Read(DeviceHandle, std::uint8_t*) override { return true; }
+  void WriteEx(std::uint32_t, std::uint32_t, std::uint8_t* report) override { benchmark::DoNotOptimize(report[1]); }
+};
+
+// Walks through the seconds of one day, ten ticks a second, as the timer does.
+class SteppingClock final : public Clock {
+ public:
+  LocalTime now() override {
+    const long tenth = ticks_ / 2;  // read twice per tick
+    ++ticks_;
+    const long s = (tenth / 10) % 86400;
+    return {2026, 12, 6, static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60),
+            static_cast<int>(tenth % 10 * 100)};
+  }
+
+ private:
+  long ticks_ = 0;
+};
+
+class FixedClock final : public Clock {
+ public:
+  LocalTime now() override { return {2026, 12, 6, 7, 30, 0, 0}; }
+};
+
+void fillTable(FormState& form, std::string_view date, std::string_view time) {
+  for (int i = 0; i < kTableSize; ++i) {
+    const ControlId box = kPositionToBox[i];
+    switch (i % kValuesPerPort) {
+      case 0: form.acceptTyped(box, "Salon lambası, kuzey duvarı"); break;
+      case 1:
+      case 3: form.acceptTyped(box, date); break;
+      default: form.acceptTyped(box, time); break;
+    }
+  }
+}
+
+void BM_TickFullTableMatchingNothing(benchmark::State& state) {
+  NullView view;
+  NullLibrary library;
+  SteppingClock clock;
+  FormState form(view);
+  Report report{};
+  fillTable(form, "07.12.2026", "07:30:00");  // another day
+  for (int i = 0; i < 20; ++i) runClockTick(form, clock, library, report);
+  const long before = g_allocations.load();
+  for (auto _ : state) runClockTick(form, clock, library, report);
+  state.counters["allocs/tick"] =
+      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_TickFullTableMatchingNothing);
+
+void BM_TickFiringTenPorts(benchmark::State& state) {
+  NullView view;
+  NullLibrary library;
+  FixedClock clock;
+  FormState form(view);
+  Report report{};
+  fillTable(form, "06.12.2026", "07:30:00");  // every start and end is now: twenty reports a tick
+  runClockTick(form, clock, library, report);
+  const long before = g_allocations.load();
+  for (auto _ : state) runClockTick(form, clock, library, report);
+  state.counters["allocs/tick"] =
+      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_TickFiringTenPorts);
+
+std::array<std::string_view, kTableSize> fullTable() {
+  static const std::array<std::string, 5> row{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00", "06.12.2026",
+                                              "22:15:00"};
+  std::array<std::string_view, kTableSize> t;
+  for (int i = 0; i < kTableSize; ++i) t[i] = row[i % 5];
+  return t;
+}
+
+void BM_EncodeFullTable(benchmark::State& state) {
+  const auto table = fullTable();
+  std::string bytes;
+  for (auto _ : state) {
+    encodeStageFile(table, bytes);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+BENCHMARK(BM_EncodeFullTable);
+
+void BM_DecodeFullTable(benchmark::State& state) {
+  std::string bytes;
+  encodeStageFile(fullTable(), bytes);
+  std::string text;
+  for (auto _ : state) {
+    text.clear();
+    cp1254::decodeAppend(bytes, text);
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+BENCHMARK(BM_DecodeFullTable);
+
+// The real file operations with the flush to disk left out.
+class NoFlush final : public FileOps {
+ public:
+  FileResult openRead(std::string_view p, Handle& h) override { return real().openRead(p, h); }
+  FileResult read(Handle h, std::uint8_t* b, std::size_t c, std::size_t& g) override { return real().read(h, b, c, g); }
+  void close(Handle h) override { real().close(h); }
+  FileResult create(std::string_view p, Handle& h) override { return real().create(p, h); }
+  FileResult write(Handle h, const std::uint8_t* d, std::size_t n) override { return real().write(h, d, n); }
+  FileResult flush(Handle) override { return {}; }
+  FileResult replace(std::string_view f, std::string_view t) override { return real().replace(f, t); }
+  FileResult remove(std::string_view p) override { return real().remove(p); }
+
+ private:
+  static FileOps& real() { return systemFileOps(); }
+};
+
+std::string benchFolder() {
+  static const std::string dir = [] {
+    std::string t = (std::filesystem::temp_directory_path() / "dorvan-bench-XXXXXX").string();
+    if (!mkdtemp(t.data())) std::abort();
+    return t;
+  }();
+  return dir;
+}
+
+void saveBench(benchmark::State& state, FileOps& files) {
+  const std::string path = benchFolder() + "/kademe1.txt";
+  const auto table = fullTable();
+  for (auto _ : state)
+    if (!writeStageFile(files, path, table).ok()) state.SkipWithError("save failed");
+}
+
+void BM_SaveStage(benchmark::State& state) {
+  NoFlush files;
+  saveBench(state, files);
+}
+BENCHMARK(BM_SaveStage);
+
+void BM_SaveStageFlushedToDisk(benchmark::State& state) { saveBench(state, systemFileOps()); }
+BENCHMARK(BM_SaveStageFlushedToDisk)->Iterations(50);
+
+void BM_LoadStage(benchmark::State& state) {
+  const std::string path = benchFolder() + "/kademe2.txt";
+  writeStageFile(systemFileOps(), path, fullTable());
+  StageValues values;
+  for (auto _ : state)
+    if (readStageFile(systemFileOps(), path, values).status != StageReadResult::Status::Ok)
+      state.SkipWithError("load failed");
+}
+BENCHMARK(BM_LoadStage);
+
+}  // namespace
+}  // namespace dorvan
+
+BENCHMARK_MAIN();
