@@ -15,6 +15,12 @@ class FormFont {
 
   void rebuild(int dpi);
   HFONT handle() const { return font_; }
+  // Lets a new font be handed to every control before the old one is deleted.
+  void swap(FormFont& other) noexcept {
+    HFONT mine = font_;
+    font_ = other.font_;
+    other.font_ = mine;
+  }
 
  private:
   HFONT font_ = nullptr;

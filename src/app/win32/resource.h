@@ -1,0 +1,4 @@
+// Resource IDs shared by dorvan.rc and the program.
+#pragma once
+
+#define IDI_DORVAN 1
