@@ -1,0 +1,46 @@
+// DORVAN on Linux: the Qt window over the core, the board through hidapi.
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QStyleFactory>
+
+#include <memory>
+
+#include "app/qt/event_poster.h"
+#include "app/qt/main_window.h"
+#include "hid/board_library.h"
+#include "hid/linux/hidapi_library.h"
+#include "scheduler/clock.h"
+#include "stages/file_ops.h"
+
+namespace {
+
+// Beside the program in the build tree, in share/pixmaps once installed.
+QIcon programIcon() {
+  const QDir dir(QCoreApplication::applicationDirPath());
+  for (const QString& path : {dir.filePath(QStringLiteral("dorvan.png")),
+                              dir.filePath(QStringLiteral("../share/pixmaps/dorvan.png"))})
+    if (QFile::exists(path)) return QIcon(path);
+  return QIcon::fromTheme(QStringLiteral("dorvan"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // One look everywhere, so that the coloured buttons and sunken boxes read the same on every desktop.
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setWindowIcon(programIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("dorvan"));
+
+  // The poster outlives the library, whose threads call it until Disconnect.
+  dorvan::EventPoster poster;
+  dorvan::setBoardLibraryHooks(poster.hooks());
+  const std::unique_ptr<dorvan::HidLibrary> library = dorvan::makeBoardLibrary();
+
+  dorvan::MainWindow window(*library, dorvan::systemClock(), dorvan::systemFileOps());
+  poster.attach(window);
+  const int exitCode = window.start() ? QApplication::exec() : window.exitCode();
+  poster.detach();
+  return exitCode;
+}

@@ -1,0 +1,291 @@
+#include "app/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+
+#include <cmath>
+
+#include "app/qt/picture_box.h"
+#include "app/qt/qt_events.h"
+
+namespace dorvan {
+
+namespace {
+
+QString toQString(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QColor toQColor(Color color, const QColor& systemColor) {
+  if (color == kSystemColor) return systemColor;
+  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                static_cast<int>((color >> 16) & 0xFF));
+}
+
+QRect toQRect(const PixelRect& r) { return QRect(r.left, r.top, r.width, r.height); }
+
+int logicalDpi() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
+}
+
+// "MS Sans Serif" is not there on Linux. The condensed DejaVu face fits every caption
+// and the clock texts in their rectangles at 18 pixels; the wider faces after it
+// only stand in where it is missing.
+QFont windowFont(int dpi) {
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  const int twipsPerPixelAt96 = kTwipsPerInch / 96;
+  font.setPixelSize(twipsToPixels(kMainWindow.font.pixelsAt96Dpi * twipsPerPixelAt96, dpi));
+  font.setBold(kMainWindow.font.bold);
+  return font;
+}
+
+// A Win32 client edge: two pixels, darker above and left.
+const QString kTextBoxStyle = QStringLiteral(
+    "QLineEdit { border-width: 2px; border-style: solid;"
+    " border-color: #808080 #ffffff #ffffff #808080; padding: 0px; }");
+
+// Fusion paints push buttons with its own gradient whatever the palette says; a
+// style sheet is what makes the button face really show the colour.
+QString buttonStyle(const QColor& face, const QColor& text) {
+  return QStringLiteral(
+             "QPushButton { background-color: %1; color: %2; border-width: 2px; border-style: solid;"
+             " border-color: #ffffff #404040 #404040 #ffffff; padding: 0px; }"
+             "QPushButton:focus { border-color: #000000; }"
+             "QPushButton:pressed { border-color: #404040 #ffffff #ffffff #404040; }")
+      .arg(face.name(), text.name());
+}
+
+bool isRunningEventLoop() { return QThread::currentThread()->loopLevel() > 0; }
+
+}  // namespace
+
+MainWindow::MainWindow(HidLibrary& library, Clock& clock, FileOps& files)
+    : slot_(*this), core_(*this, library, slot_, clock, files), dpi_(logicalDpi()) {
+  slot_.setHook([this](std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) { return core_.hidLink().HidWindowProc(window, message, wParam, lParam); });
+
+  setObjectName(toQString(kMainWindow.name));
+  setWindowTitle(toQString(kMainWindow.caption));
+  // A utility window: title and close box only, and no taskbar entry.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setAttribute(Qt::WA_QuitOnClose, true);  // Qt::Tool clears it; this is the program's only window
+  setFixedSize(toQRect(toPixels({0, 0, kMainWindow.clientWidth, kMainWindow.clientHeight}, dpi_)).size());
+  setFont(windowFont(dpi_));
+  QPalette background = palette();
+  background.setColor(QPalette::Window, toQColor(kMainWindow.back, background.color(QPalette::Window)));
+  setPalette(background);
+  setAutoFillBackground(true);
+
+  buildControls();
+
+  timer1_.setInterval(kTimerIntervalMs);
+  connect(&timer1_, &QTimer::timeout, this, &MainWindow::tick);
+  timer1_.start();
+}
+
+MainWindow::~MainWindow() { removeEventFilter(&slot_); }
+
+void MainWindow::buildControls() {
+  for (ControlId id : creationOrder()) controls_[id] = createControl(id);
+  chainTabOrder();
+  stackLikeCreationOrder();
+  controls_[controlId("Command34")]->setFocus();
+}
+
+QWidget* MainWindow::createControl(ControlId id) {
+  const ControlSpec& s = spec(id);
+  QWidget* widget = nullptr;
+  switch (s.kind) {
+    case Kind::Label: widget = createLabel(s); break;
+    case Kind::TextBox: widget = createTextBox(id); break;
+    case Kind::Button: widget = createButton(id); break;
+    case Kind::PictureBox: widget = createPictureBox(s); break;
+  }
+  widget->setObjectName(toQString(s.name));
+  // Set on each control, not inherited: re-setting a button's style sheet to recolour
+  // it would otherwise drop it to the application's default font.
+  widget->setFont(font());
+  widget->setGeometry(toQRect(toPixels(s.rect, dpi_)));
+  return widget;
+}
+
+QLabel* MainWindow::createLabel(const ControlSpec& s) {
+  auto* label = new QLabel(toQString(s.caption), this);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setMargin(0);
+  label->setIndent(0);
+  label->setFocusPolicy(Qt::NoFocus);
+  label->setAutoFillBackground(true);
+  QPalette p = label->palette();
+  p.setColor(QPalette::Window, toQColor(s.back, p.color(QPalette::Button)));
+  p.setColor(QPalette::WindowText, p.color(QPalette::ButtonText));
+  label->setPalette(p);
+  return label;
+}
+
+QLineEdit* MainWindow::createTextBox(ControlId id) {
+  const ControlSpec& s = spec(id);
+  auto* box = new QLineEdit(this);
+  if (s.maxLength > 0) box->setMaxLength(s.maxLength);
+  box->setStyleSheet(kTextBoxStyle);
+  connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) { forwardTyping(id, text); });
+  return box;
+}
+
+QPushButton* MainWindow::createButton(ControlId id) {
+  const ControlSpec& s = spec(id);
+  auto* button = new QPushButton(toQString(s.caption), this);
+  button->setAutoDefault(false);
+  button->setFocusPolicy(Qt::StrongFocus);
+  button->setStyleSheet(buttonStyle(toQColor(s.back, palette().color(QPalette::Button)),
+                                    palette().color(QPalette::ButtonText)));
+  connect(button, &QPushButton::clicked, this, [this, id] { pressButton(id); });
+  return button;
+}
+
+PictureBox* MainWindow::createPictureBox(const ControlSpec& s) {
+  auto* box = new PictureBox(this);
+  box->setFocusPolicy(Qt::StrongFocus);
+  box->setAutoFillBackground(true);
+  QPalette p = box->palette();
+  p.setColor(QPalette::Window, toQColor(s.back, p.color(QPalette::Button)));
+  box->setPalette(p);
+  box->setImage(storedPicture());
+  return box;
+}
+
+// creationOrder() lists the controls that take the focus first, in Tab order.
+void MainWindow::chainTabOrder() {
+  QWidget* previous = nullptr;
+  for (ControlId id : creationOrder()) {
+    if (spec(id).tabIndex < 0) continue;
+    if (previous) setTabOrder(previous, controls_[id]);
+    previous = controls_[id];
+  }
+}
+
+// Sibling windows on Windows stack with the first created on top, so the labels,
+// created last, lie beneath what they touch; Qt stacks the other way round.
+void MainWindow::stackLikeCreationOrder() {
+  for (ControlId id : creationOrder()) controls_[id]->lower();
+}
+
+void MainWindow::moveToScreenCentre() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+bool MainWindow::start() {
+  const bool goOn = core_.Form_Load();
+  if (!goOn || ending_) return false;
+  moveToScreenCentre();
+  show();
+  return true;
+}
+
+void MainWindow::showText(ControlId id, std::string_view utf8) {
+  QWidget* widget = controls_[id];
+  if (!widget) return;  // the core may speak before the controls exist
+  const QString text = toQString(utf8);
+  if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+    if (box->text() == text) return;
+    const int cursor = box->cursorPosition();
+    box->setText(text);
+    box->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(text);
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setText(text);
+  }
+}
+
+void MainWindow::showBackColor(ControlId id, Color color) {
+  QWidget* widget = controls_[id];
+  if (!widget) return;
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setStyleSheet(buttonStyle(toQColor(color, palette().color(QPalette::Button)),
+                                      palette().color(QPalette::ButtonText)));
+    return;
+  }
+  QPalette p = widget->palette();
+  const QPalette::ColorRole role = qobject_cast<QLineEdit*>(widget) ? QPalette::Base : QPalette::Window;
+  const QColor system = qobject_cast<QLineEdit*>(widget) ? QPalette().color(QPalette::Base)
+                                                          : QPalette().color(QPalette::Button);
+  p.setColor(role, toQColor(color, system));
+  widget->setPalette(p);
+}
+
+void MainWindow::showPicture(ControlId id, const Image& image) {
+  if (auto* box = dynamic_cast<PictureBox*>(controls_[id])) box->setImage(image);
+}
+
+void MainWindow::showMessage(std::string_view title, std::string_view text, MessageKind kind) {
+  const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
+  QMessageBox box(icon, toQString(title), toQString(text), QMessageBox::Ok, isVisible() ? this : nullptr);
+  box.exec();
+}
+
+std::uintptr_t MainWindow::nativeHandle() { return QtWindowProcSlot::handleOf(*this); }
+
+void MainWindow::endProgram(int exitCode) {
+  ending_ = true;
+  exitCode_ = exitCode;
+  timer1_.stop();
+  hide();
+  // Before the main loop runs, start() reports the end instead; an exit() now would
+  // leave every later event loop of this thread returning at once.
+  if (isRunningEventLoop()) QCoreApplication::exit(exitCode);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (ending_) {
+    event->accept();
+    return;
+  }
+  std::int16_t cancel = 0;
+  core_.Form_Unload(cancel);
+  if (cancel != 0) {
+    event->ignore();
+    return;
+  }
+  timer1_.stop();
+  event->accept();
+}
+
+bool MainWindow::event(QEvent* event) {
+  if (event->type() == ProblemEvent::eventType()) {
+    showProblem(static_cast<ProblemEvent*>(event)->text());
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void MainWindow::showProblem(const QString& text) {
+  const std::string_view title =
+      core_.applicationTitle().empty() ? kMainWindow.caption : core_.applicationTitle();
+  showMessage(title, text.toStdString(), MessageKind::Error);
+}
+
+void MainWindow::forwardTyping(ControlId id, const QString& text) {
+  core_.form().acceptTyped(id, text.toStdString());
+}
+
+void MainWindow::pressButton(ControlId id) { core_.click(id); }
+
+void MainWindow::tick() { core_.Timer1_Timer(); }
+
+}  // namespace dorvan

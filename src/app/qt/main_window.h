@@ -1,0 +1,76 @@
+// MainForm's window under Qt 6 Widgets: every control created from kControls,
+// and the FormView the core draws through.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+#include "app/form_view.h"
+#include "app/main_form.h"
+#include "app/qt/qt_window_proc_slot.h"
+#include "app/window_layout.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace dorvan {
+
+class PictureBox;
+
+class MainWindow final : public QWidget, public FormView {
+ public:
+  MainWindow(HidLibrary& library, Clock& clock, FileOps& files);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Form_Load, then the window, centred. False when the program ends before its
+  // window appears; exitCode() then says with what.
+  bool start();
+  int exitCode() const { return exitCode_; }
+
+  MainForm& core() { return core_; }
+  QWidget* control(ControlId id) const { return controls_[id]; }
+  int dpi() const { return dpi_; }
+
+  void showText(ControlId id, std::string_view utf8) override;
+  void showBackColor(ControlId id, Color color) override;
+  void showPicture(ControlId id, const Image& image) override;
+  void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  std::uintptr_t nativeHandle() override;
+  void endProgram(int exitCode) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void buildControls();
+  QWidget* createControl(ControlId id);
+  QLabel* createLabel(const ControlSpec& spec);
+  QLineEdit* createTextBox(ControlId id);
+  QPushButton* createButton(ControlId id);
+  PictureBox* createPictureBox(const ControlSpec& spec);
+  void chainTabOrder();
+  void stackLikeCreationOrder();
+  void moveToScreenCentre();
+
+  void forwardTyping(ControlId id, const QString& text);
+  void pressButton(ControlId id);
+  void tick();
+  void showProblem(const QString& text);
+
+  QtWindowProcSlot slot_;
+  MainForm core_;
+  int dpi_;
+  std::array<QWidget*, kControls.size()> controls_{};
+  QTimer timer1_;
+  bool ending_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace dorvan

@@ -1,0 +1,391 @@
+// The Qt window against the table it is built from, and the core driven through
+// the real widgets: the prompt, stage buttons, KAYDET, typing, the clock tick and
+// the device-notification hook.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "app/qt/event_poster.h"
+#include "app/qt/main_window.h"
+#include "app/qt/qt_events.h"
+#include "app/window_layout.h"
+#include "qt_fakes.h"
+#include "stages/file_ops.h"
+
+namespace dorvan {
+namespace {
+
+using testing::FixedClock;
+using testing::RecordingHidLibrary;
+
+struct SeenMessage {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon;
+  QMessageBox::StandardButtons buttons;
+  bool windowVisible;
+};
+
+// Answers every message box with OK as soon as it is up, noting what it showed.
+class MessageCatcher {
+ public:
+  explicit MessageCatcher(QWidget& window) : window_(window) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { dismissOpenBox(); });
+    timer_.start(10);
+  }
+  const std::vector<SeenMessage>& seen() const { return seen_; }
+
+ private:
+  void dismissOpenBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), window_.isVisible()});
+    box->accept();
+  }
+  QWidget& window_;
+  QTimer timer_;
+  std::vector<SeenMessage> seen_;
+};
+
+// QTest::keyClicks knows only ASCII.
+void typeCharacter(QWidget* widget, const QString& character) {
+  QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, character, Qt::NoModifier);
+}
+
+QColor pixelNear(QWidget* widget, QPoint at) { return widget->grab().toImage().pixelColor(at); }
+
+// The face of a button or label, clear of its border and caption.
+QColor faceColor(QWidget* widget) { return pixelNear(widget, QPoint(4, widget->height() - 5)); }
+
+QString caption(const ControlSpec& s) {
+  return QString::fromUtf8(s.caption.data(), static_cast<qsizetype>(s.caption.size()));
+}
+
+QByteArray fiftyLines(const std::vector<QByteArray>& values) {
+  QByteArray out;
+  for (int i = 0; i < 50; ++i) out += (i < static_cast<int>(values.size()) ? values[i] : QByteArray()) + "\r\n";
+  return out;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void windowFollowsTheTable();
+  void tabOrderAndFocusFollowTheTable();
+  void captionsAndClockTextsFit();
+  void promptComesBeforeTheWindow();
+  void unusableLibraryEndsBeforeTheWindow();
+  void stageLoadAndSaveThroughTheWidgets();
+  void typingRefusesWhatAStageFileCannotHold();
+  void tickSwitchesAPortAndItsIndicator();
+  void hookSeesNotificationsUntilTheWindowCloses();
+  void posterDeliversOnlyToItsAttachedWindow();
+
+ private:
+  QWidget* widget(std::string_view name) { return window_->control(controlId(name)); }
+  QLineEdit* box(std::string_view name) { return qobject_cast<QLineEdit*>(widget(name)); }
+
+  RecordingHidLibrary library_;
+  FixedClock clock_;
+  std::unique_ptr<MainWindow> window_;
+  QTemporaryDir workDir_;
+  QString previousDir_;
+};
+
+void WindowTest::init() {
+  library_ = RecordingHidLibrary{};
+  library_.ids[7] = {kBoardVendorId, kBoardProductId};
+  library_.ids[8] = {kBoardVendorId, 1};
+  previousDir_ = QDir::currentPath();
+  QVERIFY(workDir_.isValid());
+  QDir::setCurrent(workDir_.path());
+  window_ = std::make_unique<MainWindow>(library_, clock_, systemFileOps());
+}
+
+void WindowTest::cleanup() {
+  window_.reset();
+  QDir::setCurrent(previousDir_);
+  QDir(workDir_.path()).removeRecursively();
+  QDir().mkpath(workDir_.path());
+}
+
+void WindowTest::windowFollowsTheTable() {
+  QCOMPARE(window_->dpi(), 96);
+  QCOMPARE(window_->size(), QSize(987, 629));
+  QCOMPARE(window_->windowTitle(), QStringLiteral("KAVRUN 18F2550 MERVALTO"));
+  QVERIFY(window_->minimumSize() == window_->maximumSize());
+  const Qt::WindowFlags flags = window_->windowFlags();
+  QVERIFY(flags & Qt::WindowCloseButtonHint);
+  QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+  QCOMPARE(window_->palette().color(QPalette::Window), QColor(214, 223, 247));
+
+  const QColor buttonFace = window_->palette().color(QPalette::Button);
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    const ControlSpec& s = kControls[i];
+    QWidget* w = window_->control(static_cast<ControlId>(i));
+    const QByteArray name(s.name.data(), static_cast<qsizetype>(s.name.size()));
+    QVERIFY2(w, name);
+    QCOMPARE(w->objectName(), QString::fromLatin1(name));
+    const PixelRect r = toPixels(s.rect, 96);
+    QCOMPARE(w->geometry(), QRect(r.left, r.top, r.width, r.height));
+    switch (s.kind) {
+      case Kind::Label: {
+        auto* label = qobject_cast<QLabel*>(w);
+        QVERIFY2(label, name);
+        QCOMPARE(label->text(), caption(s));
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        QVERIFY(label->alignment() & Qt::AlignTop);
+        const QColor expected = s.back == kSystemColor ? buttonFace : QColor(0, 0, 255);
+        QCOMPARE(faceColor(label), expected);
+        break;
+      }
+      case Kind::TextBox: {
+        auto* edit = qobject_cast<QLineEdit*>(w);
+        QVERIFY2(edit, name);
+        QVERIFY(edit->text().isEmpty());
+        QCOMPARE(edit->maxLength(), s.maxLength);
+        break;
+      }
+      case Kind::Button: {
+        auto* button = qobject_cast<QPushButton*>(w);
+        QVERIFY2(button, name);
+        QCOMPARE(button->text(), caption(s));
+        const QColor expected = s.back == kGreen ? QColor(0, 255, 0) : QColor(0, 0, 255);
+        QCOMPARE(faceColor(button), expected);
+        break;
+      }
+      case Kind::PictureBox:
+        // The stored picture fills the inner height and leaves the background at the right.
+        QCOMPARE(w->contentsRect(), QRect(2, 2, 149, 53));
+        QCOMPARE(pixelNear(w, QPoint(150, 30)), buttonFace);
+        break;
+    }
+  }
+}
+
+void WindowTest::tabOrderAndFocusFollowTheTable() {
+  QCOMPARE(window_->focusWidget(), widget("Command34"));
+
+  std::vector<const ControlSpec*> byTab;
+  for (const ControlSpec& s : kControls)
+    if (s.tabIndex >= 0) byTab.push_back(&s);
+  std::sort(byTab.begin(), byTab.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+
+  QWidget* w = widget("Command34");
+  for (const ControlSpec* s : byTab) {
+    QCOMPARE(w->objectName().toStdString(), std::string(s->name));
+    do w = w->nextInFocusChain();
+    while (!(w->focusPolicy() & Qt::TabFocus));
+  }
+  QCOMPARE(w, widget("Command34"));  // the chain closes
+}
+
+void WindowTest::captionsAndClockTextsFit() {
+  const QFont font = window_->font();
+  QVERIFY(font.bold());
+  QCOMPARE(font.pixelSize(), 18);
+  const QFontMetrics metrics(font);
+  for (const ControlSpec& s : kControls) {
+    if (s.caption.empty()) continue;
+    QWidget* w = window_->control(controlId(s.name));
+    // Buttons lose their 2-pixel border on each side.
+    const int room = s.kind == Kind::Button ? w->width() - 4 : w->width();
+    QVERIFY2(metrics.horizontalAdvance(caption(s)) <= room, std::string(s.name).c_str());
+    QVERIFY(metrics.height() <= w->height());
+  }
+  // The widest clock texts the tick writes and the boxes are compared with.
+  const int timeWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00"));
+  const int dateWidth = metrics.horizontalAdvance(QStringLiteral("28.12.2026"));
+  QVERIFY(timeWidth <= widget("Label18")->width());
+  QVERIFY(dateWidth <= widget("Label20")->width());
+  // A box keeps 2 pixels of border and 2 of margin on each side.
+  QVERIFY(timeWidth <= widget("Text5")->width() - 8);
+  QVERIFY(dateWidth <= widget("Text2")->width() - 8);
+}
+
+void WindowTest::promptComesBeforeTheWindow() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QVERIFY(window_->isVisible());
+  QCOMPARE(catcher.seen().size(), std::size_t{1});
+  const SeenMessage& prompt = catcher.seen()[0];
+  QVERIFY(!prompt.windowVisible);
+  QCOMPARE(prompt.title, window_->windowTitle());
+  QCOMPARE(prompt.text, QStringLiteral("KADEME SEÇİMİ YAPINIZ"));
+  QCOMPARE(prompt.icon, QMessageBox::NoIcon);
+  QCOMPARE(prompt.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  QCOMPARE(library_.connects, std::vector<std::uintptr_t>{window_->nativeHandle()});
+}
+
+void WindowTest::unusableLibraryEndsBeforeTheWindow() {
+  library_.loadProblem = "kitaplık yok";
+  MessageCatcher catcher(*window_);
+  QVERIFY(!window_->start());
+  QCOMPARE(window_->exitCode(), 1);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(catcher.seen().size(), std::size_t{1});
+  QCOMPARE(catcher.seen()[0].icon, QMessageBox::Critical);
+  QCOMPARE(catcher.seen()[0].text, QStringLiteral("kitaplık yok"));
+  QVERIFY(library_.connects.empty());
+}
+
+void WindowTest::stageLoadAndSaveThroughTheWidgets() {
+  std::vector<QByteArray> values(50);
+  values[0] = "ISITICI \xDE";  // Ş in Windows-1254
+  values[2] = "07:30:00";
+  values[30] = "POMPA";
+  values[49] = "08:00:00";
+  QFile file(QStringLiteral("kademe2.txt"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(fiftyLines(values));
+  file.close();
+
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QTest::mouseClick(widget("Command34"), Qt::LeftButton);
+  QCOMPARE(box("Text1")->text(), QStringLiteral("ISITICI Ş"));
+  QCOMPARE(box("Text5")->text(), QStringLiteral("07:30:00"));
+  QCOMPARE(box("Text60")->text(), QStringLiteral("POMPA"));
+  QCOMPARE(box("Text35")->text(), QStringLiteral("08:00:00"));
+  QCOMPARE(faceColor(widget("Command34")), QColor(255, 0, 0));
+  QCOMPARE(faceColor(widget("Command25")), QColor(0, 0, 255));
+  // Recolouring restyles the button; it must keep the window's font.
+  QCOMPARE(widget("Command34")->fontInfo().pixelSize(), 18);
+  QVERIFY(widget("Command34")->fontInfo().bold());
+
+  box("Text3")->setFocus();
+  QTest::keyClicks(box("Text3"), QStringLiteral("FAN"));
+  QTest::mouseClick(widget("Command27"), Qt::LeftButton);
+  QCOMPARE(catcher.seen().size(), std::size_t{1});  // the prompt only
+
+  values[5] = "FAN";
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QCOMPARE(file.readAll(), fiftyLines(values));
+}
+
+void WindowTest::typingRefusesWhatAStageFileCannotHold() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QLineEdit* description = box("Text1");
+  QTest::keyClicks(description, QStringLiteral("AB"));
+  typeCharacter(description, QStringLiteral("中"));  // no place for it in Windows-1254
+  typeCharacter(description, QStringLiteral("Ç"));
+  QTest::keyClicks(description, QStringLiteral("D"));
+  QCOMPARE(description->text(), QStringLiteral("ABÇD"));
+  QCOMPARE(std::string(window_->core().form().text(controlId("Text1"))), std::string("ABÇD"));
+
+  QLineEdit* time = box("Text5");
+  QTest::keyClicks(time, QStringLiteral("07:30:00:9"));
+  QCOMPARE(time->text(), QStringLiteral("07:30:00"));
+}
+
+void WindowTest::tickSwitchesAPortAndItsIndicator() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QTest::keyClicks(box("Text2"), QStringLiteral("06.12.2026"));
+  QTest::keyClicks(box("Text5"), QStringLiteral("07:30:00"));
+  // Port 2 is due to go off in the same second: its indicator stays blue.
+  QTest::keyClicks(box("Text20"), QStringLiteral("06.12.2026"));
+  QTest::keyClicks(box("Text22"), QStringLiteral("07:30:00"));
+
+  QTRY_VERIFY_WITH_TIMEOUT(library_.writes.size() >= 2, 2000);
+  QCOMPARE(qobject_cast<QLabel*>(widget("Label18"))->text(), QStringLiteral("07:30:00"));
+  QCOMPARE(qobject_cast<QLabel*>(widget("Label20"))->text(), QStringLiteral("06.12.2026"));
+  QCOMPARE(library_.writes[0], (Report{0, 1, 1, 0, 0, 0, 0, 0, 0}));
+  QCOMPARE(library_.writes[1], (Report{0, 2, 0, 0, 0, 0, 0, 0, 0}));
+  QCOMPARE(faceColor(widget("Label21")), QColor(255, 0, 0));
+  QCOMPARE(faceColor(widget("Label32")), QColor(0, 0, 255));
+
+  // The next second matches nothing: no more reports.
+  clock_.time.second = 1;
+  QTest::qWait(250);
+  const std::size_t sent = library_.writes.size();
+  QTest::qWait(250);
+  QCOMPARE(library_.writes.size(), sent);
+  QCOMPARE(faceColor(widget("Label21")), QColor(255, 0, 0));
+}
+
+void WindowTest::hookSeesNotificationsUntilTheWindowCloses() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  auto* picture = widget("Picture1");
+  const QImage stored = picture->grab().toImage();
+
+  // Another product of the same vendor leaves the picture alone.
+  QCoreApplication::postEvent(window_.get(), new DeviceNotificationEvent(1, 8));
+  QCoreApplication::processEvents();
+  QCOMPARE(library_.vendorQueries, std::vector<DeviceHandle>{8});
+  QCOMPARE(picture->grab().toImage(), stored);
+
+  QCoreApplication::postEvent(window_.get(), new DeviceNotificationEvent(1, 7));
+  QCoreApplication::processEvents();
+  QCOMPARE(library_.vendorQueries, (std::vector<DeviceHandle>{8, 7}));
+  QVERIFY(picture->grab().toImage() != stored);
+
+  QVERIFY(window_->close());
+  QCOMPARE(library_.disconnects, 1);
+  QCoreApplication::postEvent(window_.get(), new DeviceNotificationEvent(2, 7));
+  QCoreApplication::processEvents();
+  QCOMPARE(library_.vendorQueries.size(), std::size_t{2});
+}
+
+void WindowTest::posterDeliversOnlyToItsAttachedWindow() {
+  EventPoster poster;
+  HidapiHooks hooks = poster.hooks();
+  const std::uintptr_t handle = window_->nativeHandle();
+  hooks.reportProblem("erişim yok");  // found while connecting, before any window
+  poster.attach(*window_);
+
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  // It comes up over the start prompt, whose loop delivers it.
+  QTRY_COMPARE(catcher.seen().size(), std::size_t{2});
+  const auto problem = std::find_if(catcher.seen().begin(), catcher.seen().end(),
+                                    [](const SeenMessage& m) { return m.text == QStringLiteral("erişim yok"); });
+  QVERIFY(problem != catcher.seen().end());
+  QCOMPARE(problem->icon, QMessageBox::Critical);
+  QCOMPARE(problem->title, window_->windowTitle());
+
+  std::thread([&] {
+    hooks.post(handle, 1, 7);
+    hooks.post(handle + 1, 1, 8);  // not this window
+  }).join();
+  QCoreApplication::processEvents();
+  QCOMPARE(library_.vendorQueries, std::vector<DeviceHandle>{7});
+
+  poster.detach();
+  hooks.post(handle, 1, 8);
+  QCoreApplication::processEvents();
+  QCOMPARE(library_.vendorQueries, std::vector<DeviceHandle>{7});
+}
+
+}  // namespace dorvan
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  dorvan::WindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
