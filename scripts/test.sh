@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the core's unit tests natively and under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the Linux window's tests, and the
-# Windows program (32- and 64-bit) under Wine.
+# Builds everything and runs every test: the core's and the Linux window's tests
+# natively and under AddressSanitizer + UndefinedBehaviorSanitizer, the board
+# library's threads under ThreadSanitizer, and the Windows program (32- and 64-bit)
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${DORVAN_JOBS:-2}
@@ -18,5 +19,7 @@ run_preset() {
 
 run_preset linux
 run_preset linux-asan
+# Qt's own libraries are not built for ThreadSanitizer: this one covers the board library's threads.
+run_preset linux-tsan
 run_preset win32
 run_preset win64
