@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing DORVAN needs on Debian 12, only when something is missing.
-# Usage: scripts/install-deps.sh [native|windows|all]
+# Usage: scripts/install-deps.sh [native|windows|all|bench]
 set -euo pipefail
 what=${1:-all}
 
@@ -11,11 +11,14 @@ native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev 
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
+bench_pkgs=(xdotool x11-utils)
+
 case "$what" in
+  bench) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${bench_pkgs[@]}") ;;
   native) pkgs=("${native_pkgs[@]}") ;;
   windows) pkgs=("${windows_pkgs[@]}") ;;
   all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}") ;;
-  *) echo "usage: $0 [native|windows|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [native|windows|all|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
