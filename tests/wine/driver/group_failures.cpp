@@ -1,4 +1,6 @@
 // Starting without a usable board library, and plug pictures that cannot be read.
+#include <cstdio>
+
 #include "groups.h"
 #include "hid/hid_library.h"
 #include "standin_log.h"
@@ -79,10 +81,12 @@ bool runStartFailures(Context& ctx) {
 }
 
 bool runBitness(Context& ctx) {
-  if (ctx.win64Exe.empty() || !fileExists(ctx.win64Exe)) {
-    std::printf("no 64-bit DORVAN.exe at \"%s\": nothing to test\n", narrow(ctx.win64Exe).c_str());
-    return false;
-  }
+  for (const std::wstring& needed : {ctx.win64Exe, ctx.paths.standin})
+    if (needed.empty() || !fileExists(needed)) {
+      std::printf("bitness: \"%s\" is not there (build the other preset first): nothing to test\n",
+                  narrow(needed).c_str());
+      return false;
+    }
   try {
     ctx.report.run("bitness", "64-bit DORVAN.exe beside a 32-bit mcHID.dll: says it cannot use it", [&](Case& c) {
       Paths p = ctx.paths;

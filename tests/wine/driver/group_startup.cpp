@@ -221,12 +221,21 @@ bool runStartup(Context& ctx) {
   Report& r = ctx.report;
   try {
     r.run(kGroup, "the prompt comes first, titled with the caption, no icon", [&](Case& c) { checkPrompt(s, prompt, c); });
+    r.run(kGroup, "the clock runs while the prompt is open", [&](Case& c) {
+      HWND hidden = s.mainWindow();
+      c.require(hidden != nullptr, "no main window");
+      HWND label = control(hidden, "Label18", c);
+      c.expect(waitUntil([&] { return !textOf(label).empty(); }, 2000), "Label18 stays empty behind the prompt");
+      c.expect(!IsWindowVisible(hidden), "the main window showed before OK");
+    });
     r.run(kGroup, "OK shows the main window", [&](Case& c) {
       main = acceptPrompt(s, prompt, c);
       c.expect(s.waitForMessageBox(0) == nullptr, "a message box is still open");
     });
     r.run(kGroup, "focus on KADEME2 once the window shows", [&](Case& c) {
       HWND want = control(main, "Command34", c);
+      // Activation, and with it the focus, may land a moment after the window shows.
+      waitUntil([&] { return focusOf(main) != nullptr; }, 3000);
       c.expect(focusOf(main) == want, "the focus is on " + nameOfWindow(main, focusOf(main)));
     });
     r.run(kGroup, "fixed frame, 987 x 629, centred, not in the taskbar", [&](Case& c) { checkFrame(main, c); });

@@ -40,6 +40,12 @@ HWND launchToPrompt(Session& s, Case& c);
 HWND acceptPrompt(Session& s, HWND prompt, Case& c);
 HWND control(HWND main, std::string_view name, Case& c);
 
+// Local time arithmetic and the clock texts the window shows and compares.
+SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds);
+bool earlier(const SYSTEMTIME& a, const SYSTEMTIME& b);
+std::wstring timeText(const SYSTEMTIME& t);  // HH:MM:SS
+std::wstring dateText(const SYSTEMTIME& t);  // DD.MM.YYYY
+
 // Fifty schedule values in file order; `stage` makes each stage's table its own.
 using Table = std::array<std::wstring, 50>;
 Table sampleTable(int stage);

@@ -9,6 +9,39 @@ namespace wine_test {
 
 using dorvan::kMainWindow;
 
+SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds) {
+  FILETIME ft;
+  SystemTimeToFileTime(&t, &ft);
+  ULARGE_INTEGER v{};
+  v.LowPart = ft.dwLowDateTime;
+  v.HighPart = ft.dwHighDateTime;
+  v.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
+  ft.dwLowDateTime = v.LowPart;
+  ft.dwHighDateTime = v.HighPart;
+  SYSTEMTIME out;
+  FileTimeToSystemTime(&ft, &out);
+  return out;
+}
+
+bool earlier(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  FILETIME fa, fb;
+  SystemTimeToFileTime(&a, &fa);
+  SystemTimeToFileTime(&b, &fb);
+  return CompareFileTime(&fa, &fb) < 0;
+}
+
+std::wstring timeText(const SYSTEMTIME& t) {
+  wchar_t b[16];
+  std::swprintf(b, 16, L"%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
+  return b;
+}
+
+std::wstring dateText(const SYSTEMTIME& t) {
+  wchar_t b[16];
+  std::swprintf(b, 16, L"%02u.%02u.%04u", t.wDay, t.wMonth, t.wYear);
+  return b;
+}
+
 std::wstring windowCaption() { return widen(kMainWindow.caption); }
 
 HWND launchToPrompt(Session& s, Case& c) {

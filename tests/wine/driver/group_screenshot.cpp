@@ -1,0 +1,61 @@
+// Holds the window open with a demo stage loaded while tools/screenshot.sh takes
+// its picture: writes the window's screen rectangle to the ready file, then waits
+// for the done file.
+#include <cstdio>
+
+#include "groups.h"
+#include "text.h"
+#include "ui.h"
+
+namespace wine_test {
+
+namespace {
+
+Table demoTable() {
+  const wchar_t* const rows[10][5] = {
+      {L"BAHÇE SULAMA", L"07.12.2026", L"06:30:00", L"07.12.2026", L"07:00:00"},
+      {L"AKVARYUM IŞIĞI", L"07.12.2026", L"08:00:00", L"07.12.2026", L"20:00:00"},
+      {L"KOMBİ", L"08.12.2026", L"05:45:00", L"08.12.2026", L"09:15:00"},
+      {L"SERA ISITICI", L"08.12.2026", L"22:00:00", L"09.12.2026", L"06:00:00"},
+      {L"GİRİŞ LAMBASI", L"09.12.2026", L"18:30:00", L"09.12.2026", L"23:59:00"},
+      {L"HAVALANDIRMA", L"10.12.2026", L"12:00:00", L"10.12.2026", L"12:30:00"},
+      {L"ÇAMAŞIR MAKİNESİ", L"11.12.2026", L"02:00:00", L"11.12.2026", L"04:00:00"},
+      {L"", L"", L"", L"", L""},
+      {L"DEPO POMPASI", L"12.12.2026", L"10:00:00", L"12.12.2026", L"10:05:00"},
+      {L"ŞOFBEN", L"31.12.2026", L"23:00:00", L"01.01.2027", L"01:00:00"},
+  };
+  Table t;
+  for (int r = 0; r < 10; ++r)
+    for (int k = 0; k < 5; ++k) t[static_cast<std::size_t>(r * 5 + k)] = rows[r][k];
+  return t;
+}
+
+}  // namespace
+
+bool runScreenshotHold(Context& ctx) {
+  Session s(ctx.paths, LaunchOptions{});
+  writeBytes(s.workFile(L"kademe1.txt"), stageFileBytes(demoTable()));
+  try {
+    ctx.report.run("screenshot", "demo window shown", [&](Case& c) {
+      HWND main = acceptPrompt(s, launchToPrompt(s, c), c);
+      clickAndWait(controlWindow(main, "Command25"));
+      // Port 2 due in two seconds, so that the picture shows a port switched on.
+      SYSTEMTIME now;
+      GetLocalTime(&now);
+      const SYSTEMTIME due = plusSeconds(now, 2);
+      typeInto(control(main, "Text4", c), dateText(due));
+      typeInto(control(main, "Text6", c), timeText(due));
+      Sleep(3000);
+      const RECT w = screenRectOf(main);
+      char line[64];
+      std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", w.left, w.top, w.right - w.left, w.bottom - w.top);
+      writeBytes(ctx.readyFile, line);
+      c.expect(waitUntil([&] { return fileExists(ctx.doneFile); }, 60000), "no done file within a minute");
+      c.expect(s.closeMainWindow(10000) == 0, "the program did not close cleanly");
+    });
+  } catch (const Abort&) {
+  }
+  return true;
+}
+
+}  // namespace wine_test

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The Wine prefix of one test run: "create DIR" makes a fresh one, "remove DIR"
+# ends its processes and deletes it. Only that prefix's wineserver is touched.
+set -euo pipefail
+action=$1
+prefix=$2
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+case "$action" in
+  create)
+    if [ -d "$prefix" ]; then
+      wineserver -k 2>/dev/null || true
+      rm -rf "$prefix"
+    fi
+    mkdir -p "$prefix"
+    # Inside one display from wineboot to the last wineserver -w: the server must
+    # not outlive the X connection it was using.
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+      set -e
+      wineboot --init
+      wineserver -w
+      # No window manager under Xvfb: without this Wine waits on every closing window.
+      wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
+      # A crash ends the test instead of waiting on a dialog.
+      wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+      wineserver -w'
+    echo "Wine prefix ready: $prefix"
+    ;;
+  remove)
+    if [ -d "$prefix" ]; then
+      wineserver -k 2>/dev/null || true
+      rm -rf "$prefix"
+    fi
+    ;;
+  *)
+    echo "usage: $0 create|remove PREFIX" >&2
+    exit 2
+    ;;
+esac
