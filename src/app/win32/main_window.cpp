@@ -20,14 +20,6 @@ constexpr DWORD kMainExStyle = 0;
 // Posted by endProgram so that the window goes only after the handler that asked has returned.
 constexpr UINT kEndProgramMessage = WM_APP + 1;
 
-std::wstring windowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
-
 HICON loadIcon(HINSTANCE instance, int metricX, int metricY) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON,
                                        GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR));

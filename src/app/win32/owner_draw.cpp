@@ -1,18 +1,12 @@
 #include "app/win32/owner_draw.h"
 
+#include "app/win32/utf16.h"
+
 #include <algorithm>
 #include <string>
 
 namespace dorvan::win32 {
 namespace {
-
-std::wstring windowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
 
 void fill(HDC dc, RECT r, COLORREF color) {
   if (r.right <= r.left || r.bottom <= r.top) return;

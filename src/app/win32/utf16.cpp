@@ -1,8 +1,16 @@
 #include "app/win32/utf16.h"
 
-#include <windows.h>
+#include <algorithm>
 
 namespace dorvan::win32 {
+
+std::wstring windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};

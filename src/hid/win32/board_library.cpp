@@ -1,6 +1,7 @@
 // The board library on Windows: mcHID.dll, loaded at the first call from the
 // program's own folder or the Windows system folder, never by bare name, so that
 // a DLL lying in the current folder (where the stage files are) is never picked up.
+#include "app/win32/utf16.h"
 #include "hid/board_library.h"
 
 #include <windows.h>
@@ -39,15 +40,6 @@ struct Entries {
   ReadFn read = nullptr;
   WriteExFn writeEx = nullptr;
 };
-
-std::string toUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), needed, nullptr, nullptr);
-  return out;
-}
 
 std::wstring folderOfProgram() {
   std::wstring path(MAX_PATH, L'\0');
@@ -121,18 +113,18 @@ std::string windowsErrorText(DWORD code) {
   std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring{};
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-  return toUtf8(text);
+  return win32::narrow(text);
 }
 
 std::string notFoundMessage(const std::vector<std::wstring>& folders) {
   std::string text = "mcHID.dll bulunamadı. Arandığı klasörler:";
-  for (const std::wstring& folder : folders) text += "\n" + toUtf8(folder);
+  for (const std::wstring& folder : folders) text += "\n" + win32::narrow(folder);
   text += kWillClose;
   return text;
 }
 
 std::string cannotLoadMessage(const std::wstring& path, DWORD error) {
-  const std::string where = toUtf8(path);
+  const std::string where = win32::narrow(path);
   if (error == ERROR_BAD_EXE_FORMAT) {
     const std::optional<WORD> machine = peMachine(path);
     const char* libraryBits = machine ? bitsOf(*machine) : nullptr;
@@ -153,7 +145,7 @@ std::string missingEntriesMessage(const std::wstring& path, const std::vector<st
   std::string names;
   for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
   return "mcHID.dll yüklendi ama kullanılamıyor: içinde şu " + std::string(missing.size() == 1 ? "işlev" : "işlevler") +
-         " yok: " + names + "\n" + toUtf8(path) + std::string(kWillClose);
+         " yok: " + names + "\n" + win32::narrow(path) + std::string(kWillClose);
 }
 
 template <typename Fn>

@@ -2,18 +2,11 @@
 
 #include <string>
 
+#include "app/win32/utf16.h"
 #include "stages/file_ops.h"
 
 namespace dorvan {
 namespace {
-
-std::wstring wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
 
 FileResult lastError() {
   const DWORD e = GetLastError();
@@ -34,7 +27,7 @@ HANDLE handleOf(FileOps::Handle h) { return reinterpret_cast<HANDLE>(h); }
 class WindowsFileOps final : public FileOps {
  public:
   FileResult openRead(std::string_view path, Handle& out) override {
-    const HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const HANDLE h = CreateFileW(win32::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return lastError();
     out = reinterpret_cast<Handle>(h);
@@ -52,7 +45,7 @@ class WindowsFileOps final : public FileOps {
   void close(Handle h) override { CloseHandle(handleOf(h)); }
 
   FileResult create(std::string_view path, Handle& out) override {
-    const HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const HANDLE h = CreateFileW(win32::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return lastError();
     out = reinterpret_cast<Handle>(h);
@@ -76,13 +69,13 @@ class WindowsFileOps final : public FileOps {
   }
 
   FileResult replace(std::string_view from, std::string_view to) override {
-    if (!MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(win32::widen(from).c_str(), win32::widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return lastError();
     return {};
   }
 
   FileResult remove(std::string_view path) override {
-    if (!DeleteFileW(wide(path).c_str())) return lastError();
+    if (!DeleteFileW(win32::widen(path).c_str())) return lastError();
     return {};
   }
 };
