@@ -26,6 +26,8 @@ std::string reason(const FileResult& r) {
     case FileError::NotFound: return "dosya ya da klasör bulunamadı";
     case FileError::AccessDenied: return "erişim izni yok (dosya ya da klasör salt okunur olabilir)";
     case FileError::DiskFull: return "diskte yer kalmadı";
+    case FileError::NotAFile: return "bu bir dosya değil (klasör, boru ya da aygıt)";
+    case FileError::TooLarge: return "dosya bir kademe dosyası olamayacak kadar büyük";
     case FileError::Other: break;
   }
   return "sistem hatası " + std::to_string(r.nativeCode);

@@ -9,7 +9,7 @@
 
 namespace dorvan {
 
-enum class FileError : std::uint8_t { None, NotFound, AccessDenied, DiskFull, Other };
+enum class FileError : std::uint8_t { None, NotFound, AccessDenied, DiskFull, NotAFile, TooLarge, Other };
 
 struct FileResult {
   FileError error = FileError::None;

@@ -66,11 +66,17 @@ StageReadResult readStageFile(FileOps& files, std::string_view path, StageValues
   }
   LineCollector lines;
   std::uint8_t chunk[64 * 1024];
+  std::size_t consumed = 0;
   for (;;) {
     std::size_t got = 0;
     result.file = files.read(h, chunk, sizeof chunk, got);
     if (!result.file.ok()) break;
     if (got == 0 || !lines.feed(chunk, got)) break;
+    consumed += got;
+    if (consumed >= kMaxStageFileBytes) {
+      result.file = {FileError::TooLarge, 0};
+      break;
+    }
   }
   files.close(h);
   if (!result.file.ok()) {

@@ -12,6 +12,9 @@ namespace dorvan {
 
 using StageValues = std::array<std::string, kTableSize>;  // UTF-8, position order
 
+// A stage file the program writes is at most 750 bytes; a thousand times that is no stage file.
+inline constexpr std::size_t kMaxStageFileBytes = 1 << 20;
+
 struct StageReadResult {
   enum class Status : std::uint8_t { Ok, NotFound, Unreadable, TooShort };
   Status status = Status::Ok;
@@ -21,7 +24,9 @@ struct StageReadResult {
 
 // Reads one value a line, verbatim; CR LF, LF and CR all end a line, and the last
 // value may lack one. The first fifty lines count. Each value is cut to its position's
-// limit while it is read, so any file, however large, is read in bounded memory.
+// limit while it is read, so memory stays bounded; a file whose fifty lines do not
+// end within kMaxStageFileBytes is refused (FileError::TooLarge) rather than read for
+// seconds on the window's thread, where due instants would pass unseen.
 // `values` is written only when the result is Ok.
 StageReadResult readStageFile(FileOps& files, std::string_view path, StageValues& values);
 

@@ -67,8 +67,20 @@ TEST_F(RealFiles, MissingAndUnreadableFilesAreToldApart) {
   StageValues values;
   EXPECT_EQ(readStageFile(systemFileOps(), path("kademe4.txt"), values).status, StageReadResult::Status::NotFound);
   fs::create_directory(path("kademe5.txt"));
-  EXPECT_EQ(readStageFile(systemFileOps(), path("kademe5.txt"), values).status, StageReadResult::Status::Unreadable)
-      << "a folder opens but cannot be read";
+  const StageReadResult folder = readStageFile(systemFileOps(), path("kademe5.txt"), values);
+  EXPECT_EQ(folder.status, StageReadResult::Status::Unreadable);
+  EXPECT_EQ(folder.file.error, FileError::NotAFile);
+}
+
+TEST_F(RealFiles, APipeOrADeviceInPlaceOfAStageFileIsRefusedAtOnce) {
+  ASSERT_EQ(mkfifo(path("kademe6.txt").c_str(), 0600), 0);
+  StageValues values;
+  // without a writer, opening a pipe for reading would wait forever
+  const StageReadResult pipe = readStageFile(systemFileOps(), path("kademe6.txt"), values);
+  EXPECT_EQ(pipe.status, StageReadResult::Status::Unreadable);
+  EXPECT_EQ(pipe.file.error, FileError::NotAFile);
+  fs::create_symlink("/dev/zero", path("kademe7.txt"));
+  EXPECT_EQ(readStageFile(systemFileOps(), path("kademe7.txt"), values).file.error, FileError::NotAFile);
 }
 
 TEST_F(RealFiles, ReadWholeFileRefusesFilesPastItsLimit) {

@@ -121,13 +121,17 @@ class EndlessFile : public FakeFiles {
 };
 
 TEST(StageFileRead, HugeFilesAreReadInBoundedMemory) {
-  // one line of 200 MB: cut to 29 characters, the rest only passes through a small buffer
+  // one line of 200 MB: refused once it is past any stage file's size, read through a small buffer
   EndlessFile oneLine(200ull << 20, 'x');
   StageValues values;
   const StageReadResult r = readStageFile(oneLine, "kademe1.txt", values);
-  EXPECT_EQ(r.status, StageReadResult::Status::TooShort);
-  EXPECT_EQ(r.lineCount, 1);
+  EXPECT_EQ(r.status, StageReadResult::Status::Unreadable);
+  EXPECT_EQ(r.file.error, FileError::TooLarge);
+  EXPECT_LE(oneLine.pos_, kMaxStageFileBytes + (64u << 10));
   EXPECT_LE(oneLine.largestRead, 1u << 20);
+  // fifty long lines whose end lies past the bound are refused the same way
+  EndlessFile longLines(kMaxStageFileBytes * 2, 'x');
+  EXPECT_EQ(readStageFile(longLines, "kademe1.txt", values).status, StageReadResult::Status::Unreadable);
   // millions of short lines: reading stops after the fiftieth
   EndlessFile manyLines(30'000'000, 'L');
   EXPECT_EQ(readStageFile(manyLines, "kademe1.txt", values).status, StageReadResult::Status::Ok);

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,9 @@ FileResult fromErrno(int e) {
     case EROFS: return {FileError::AccessDenied, e};
     case ENOSPC:
     case EDQUOT: return {FileError::DiskFull, e};
+    case EISDIR:
+    case ENXIO: return {FileError::NotAFile, e};
+    case EFBIG: return {FileError::TooLarge, e};
     default: return {FileError::Other, e};
   }
 }
@@ -33,8 +37,15 @@ std::string directoryOf(const std::string& path) {
 class PosixFileOps final : public FileOps {
  public:
   FileResult openRead(std::string_view path, Handle& out) override {
-    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe in place of a stage file would otherwise wait for a writer forever.
+    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return lastError();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return {FileError::NotAFile, 0};  // a pipe or a device would be read forever
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     out = fd;
     return {};
   }

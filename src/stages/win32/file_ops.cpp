@@ -18,6 +18,8 @@ FileResult lastError() {
     case ERROR_SHARING_VIOLATION: return {FileError::AccessDenied, static_cast<long>(e)};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return {FileError::DiskFull, static_cast<long>(e)};
+    case ERROR_DIRECTORY: return {FileError::NotAFile, static_cast<long>(e)};
+    case ERROR_FILE_TOO_LARGE: return {FileError::TooLarge, static_cast<long>(e)};
     default: return {FileError::Other, static_cast<long>(e)};
   }
 }
@@ -30,6 +32,10 @@ class WindowsFileOps final : public FileOps {
     const HANDLE h = CreateFileW(win32::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return lastError();
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+      CloseHandle(h);
+      return {FileError::NotAFile, 0};  // a pipe or a device would be read forever
+    }
     out = reinterpret_cast<Handle>(h);
     return {};
   }
