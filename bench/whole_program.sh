@@ -49,6 +49,17 @@ wait_window() {  # title, timeout in s -> window id
   return 1
 }
 
+# the wineserver of this run's prefix, not another one running on the machine
+own_wineserver() {
+  local p
+  for p in $(pgrep -f 'wineserver' || true); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      echo "$p"
+      return 0
+    fi
+  done
+}
+
 find_pid() {  # pattern
   local p
   for _ in $(seq 200); do
@@ -59,7 +70,7 @@ find_pid() {  # pattern
   return 1
 }
 
-# one run: name, title, pid pattern, extra pid pattern or "", command...
+# one run: name, title, pid pattern, command printing a further pid to count or "", command...
 measure() {
   local name=$1 title=$2 pattern=$3 extra=$4
   shift 4
@@ -79,7 +90,7 @@ measure() {
   xdotool windowfocus --sync "$prompt" key Return 2>/dev/null || xdotool key --window "$prompt" Return
   sleep 2
   local xpid=""
-  [ -n "$extra" ] && xpid=$(pgrep -n -f "$extra" || true)
+  [ -n "$extra" ] && xpid=$("$extra")
   local c0 s0 x0=0
   c0=$(cpu_ticks "$pid"); s0=$(switches "$pid")
   [ -n "$xpid" ] && x0=$(cpu_ticks "$xpid")
@@ -154,8 +165,11 @@ run_wine() {
   local out
   out=$(mktemp)
   for r in $(seq "$rounds"); do
-    measure DORVAN.exe "KAVRUN 18F2550 MERVALTO" "DORVAN.exe" "wineserver" wine "$dir/DORVAN.exe" >>"$out"
-    measure baseline_win32 "BASELINE" "baseline_win32.exe" "wineserver" wine "$dir/baseline_win32.exe" >>"$out"
+    # Wine shows the program as its Windows path: match this run's folder only
+    local tag
+    tag=$(basename "$dir" | sed 's/\./\\./g')
+    measure DORVAN.exe "KAVRUN 18F2550 MERVALTO" "$tag.DORVAN\.exe" own_wineserver wine "$dir/DORVAN.exe" >>"$out"
+    measure baseline_win32 "BASELINE" "$tag.baseline_win32\.exe" own_wineserver wine "$dir/baseline_win32.exe" >>"$out"
   done
   wineserver -k || true
   echo "Wine ($rounds rounds of $seconds s, medians; ratios only are meaningful)"
