@@ -29,6 +29,7 @@ bool runPictures(Context& ctx);
 bool runBitness(Context& ctx);
 bool runStages(Context& ctx);
 bool runScheduler(Context& ctx);
+bool runStorm(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.
 bool runScreenshotHold(Context& ctx);
 
