@@ -20,7 +20,7 @@ FormState::FormState(FormView& view) : view_(view) {
 }
 
 void FormState::setText(ControlId id, std::string_view text) {
-  const std::string_view cut = cutToCharacters(text, spec(id).maxLength);
+  const std::string_view cut = cutToCharacters(text, controlSpec(id).maxLength);
   if (texts_[id] == cut) return;
   texts_[id].assign(cut);
   view_.showText(id, texts_[id]);
@@ -34,7 +34,7 @@ void FormState::setBackColor(ControlId id, Color color) {
 
 void FormState::acceptTyped(ControlId id, std::string_view typed) {
   const std::string kept = cp1254::keepRepresentable(typed);
-  const std::string_view accepted = cutToCharacters(kept, spec(id).maxLength);
+  const std::string_view accepted = cutToCharacters(kept, controlSpec(id).maxLength);
   const bool refused = accepted.size() != typed.size();
   texts_[id].assign(accepted);
   if (refused) view_.showText(id, texts_[id]);

@@ -242,7 +242,7 @@ constexpr ControlId controlId(std::string_view name) {
   throw "no such control";  // not reachable in a constant expression
 }
 
-constexpr const ControlSpec& spec(ControlId id) { return kControls[id]; }
+constexpr const ControlSpec& controlSpec(ControlId id) { return kControls[id]; }
 
 // The order in which a binding creates the controls. Controls that take the focus
 // come first, in Tab order, so that a dialog-style Tab walk follows it; labels come

@@ -26,7 +26,7 @@ inline constexpr std::array<ControlId, kTableSize> kPositionToBox = buildPositio
 
 constexpr std::array<int, kTableSize> buildPositionLimits() {
   std::array<int, kTableSize> out{};
-  for (int i = 0; i < kTableSize; ++i) out[i] = spec(kPositionToBox[i]).maxLength;
+  for (int i = 0; i < kTableSize; ++i) out[i] = controlSpec(kPositionToBox[i]).maxLength;
   return out;
 }
 

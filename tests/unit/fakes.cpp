@@ -20,17 +20,17 @@ std::string hex(const std::uint8_t* bytes, int n) {
 
 void FakeView::showText(ControlId id, std::string_view utf8) {
   texts[id] = std::string(utf8);
-  log.push_back("text " + std::string(spec(id).name) + " " + std::string(utf8));
+  log.push_back("text " + std::string(controlSpec(id).name) + " " + std::string(utf8));
 }
 
 void FakeView::showBackColor(ControlId id, Color color) {
   colors[id] = color;
-  log.push_back("color " + std::string(spec(id).name) + " " + std::to_string(color));
+  log.push_back("color " + std::string(controlSpec(id).name) + " " + std::to_string(color));
 }
 
 void FakeView::showPicture(ControlId id, const Image& image) {
   picture = image;
-  log.push_back("picture " + std::string(spec(id).name));
+  log.push_back("picture " + std::string(controlSpec(id).name));
 }
 
 void FakeView::showMessage(std::string_view title, std::string_view text, MessageKind kind) {

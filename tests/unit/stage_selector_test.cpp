@@ -162,11 +162,11 @@ TEST_F(Stages, AFailedSaveSaysWhyAndKeepsTheOldFileAndTheBoxes) {
 TEST_F(Stages, ValuesSurviveASaveAndALoad) {
   press("Command25");
   const std::vector<std::string> values{"Lamba, salon", "  boşluk", "\"tırnak", "€ Ğ ğ İ ı Ş ş", "06.12.2026"};
-  for (std::size_t i = 0; i < values.size(); ++i) type(spec(kPositionToBox[i]).name, values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i) type(controlSpec(kPositionToBox[i]).name, values[i]);
   press("Command27");
-  for (std::size_t i = 0; i < values.size(); ++i) type(spec(kPositionToBox[i]).name, "");
+  for (std::size_t i = 0; i < values.size(); ++i) type(controlSpec(kPositionToBox[i]).name, "");
   press("Command25");
-  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(text(spec(kPositionToBox[i]).name), cutToCharacters(values[i], kPositionLimits[i]));
+  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(text(controlSpec(kPositionToBox[i]).name), cutToCharacters(values[i], kPositionLimits[i]));
 }
 
 TEST_F(Stages, LoadingLeavesIndicatorsAndClockLabelsAlone) {

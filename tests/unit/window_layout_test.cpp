@@ -8,7 +8,7 @@
 namespace dorvan {
 namespace {
 
-const TwipRect& rectOf(std::string_view name) { return spec(controlId(name)).rect; }
+const TwipRect& rectOf(std::string_view name) { return controlSpec(controlId(name)).rect; }
 
 bool overlapBy(const TwipRect& a, const TwipRect& b, int amount) {
   return a.right() - b.left == amount || b.bottom() - a.top == amount || a.bottom() - b.top == amount;
@@ -38,7 +38,7 @@ TEST(WindowLayout, PortRowsStandOnTheirPitchAndColumnsShareLeftAndWidth) {
     const int indicatorTop = p == 1 ? 1560 : 1440 + 720 * (p - 1);
     EXPECT_EQ(rectOf(row.indicator).top, indicatorTop);
     EXPECT_EQ(rectOf(row.description).top, indicatorTop);
-    EXPECT_EQ(spec(controlId(row.portLabel)).caption, row.portCaption);
+    EXPECT_EQ(controlSpec(controlId(row.portLabel)).caption, row.portCaption);
     EXPECT_EQ(rectOf(row.startDate).left, 8280);
     EXPECT_EQ(rectOf(row.endTime).left, 13320);
     EXPECT_EQ(rectOf(row.endDate).width, p == 10 ? 1815 : 1695) << "only Text37 is wider";
@@ -60,30 +60,30 @@ TEST(WindowLayout, NeighboursOverlapByOnePixel) {
 
 TEST(WindowLayout, LimitsMatchTheClockTexts) {
   for (const PortRow& row : kPortGrid) {
-    EXPECT_EQ(spec(controlId(row.description)).maxLength, 29);
-    EXPECT_EQ(spec(controlId(row.startDate)).maxLength, 10);
-    EXPECT_EQ(spec(controlId(row.endDate)).maxLength, 10);
-    EXPECT_EQ(spec(controlId(row.startTime)).maxLength, 8);
-    EXPECT_EQ(spec(controlId(row.endTime)).maxLength, 8);
+    EXPECT_EQ(controlSpec(controlId(row.description)).maxLength, 29);
+    EXPECT_EQ(controlSpec(controlId(row.startDate)).maxLength, 10);
+    EXPECT_EQ(controlSpec(controlId(row.endDate)).maxLength, 10);
+    EXPECT_EQ(controlSpec(controlId(row.startTime)).maxLength, 8);
+    EXPECT_EQ(controlSpec(controlId(row.endTime)).maxLength, 8);
   }
 }
 
 TEST(WindowLayout, ButtonRowCaptionsAndColours) {
-  EXPECT_EQ(spec(controlId("Command25")).caption, "KADEME 1");
-  EXPECT_EQ(spec(controlId("Command34")).caption, "KADEME2");
-  EXPECT_EQ(spec(controlId("Command27")).caption, "KAYDET");
-  EXPECT_EQ(spec(controlId("Command27")).back, kGreen);
+  EXPECT_EQ(controlSpec(controlId("Command25")).caption, "KADEME 1");
+  EXPECT_EQ(controlSpec(controlId("Command34")).caption, "KADEME2");
+  EXPECT_EQ(controlSpec(controlId("Command27")).caption, "KAYDET");
+  EXPECT_EQ(controlSpec(controlId("Command27")).back, kGreen);
   for (std::string_view b : {"Command25", "Command34", "Command33", "Command32", "Command31", "Command29", "Command28"})
-    EXPECT_EQ(spec(controlId(b)).back, kBlue) << b;
-  for (const PortRow& row : kPortGrid) EXPECT_EQ(spec(controlId(row.indicator)).back, kBlue);
-  EXPECT_EQ(spec(controlId("Label12")).caption, "BAŞLANGIÇ");
-  EXPECT_EQ(spec(controlId("Label13")).caption, "BİTİŞ");
+    EXPECT_EQ(controlSpec(controlId(b)).back, kBlue) << b;
+  for (const PortRow& row : kPortGrid) EXPECT_EQ(controlSpec(controlId(row.indicator)).back, kBlue);
+  EXPECT_EQ(controlSpec(controlId("Label12")).caption, "BAŞLANGIÇ");
+  EXPECT_EQ(controlSpec(controlId("Label13")).caption, "BİTİŞ");
 }
 
 std::vector<std::string> tabWalk() {
   std::vector<std::string> names;
   for (ControlId id : creationOrder())
-    if (spec(id).tabIndex >= 0) names.emplace_back(spec(id).name);
+    if (controlSpec(id).tabIndex >= 0) names.emplace_back(controlSpec(id).name);
   return names;
 }
 
@@ -106,8 +106,8 @@ TEST(WindowLayout, LabelsAreCreatedLastSoTheyLieBeneath) {
   const auto order = creationOrder();
   bool seenLabel = false;
   for (ControlId id : order) {
-    if (spec(id).kind == Kind::Label) seenLabel = true;
-    else EXPECT_FALSE(seenLabel) << spec(id).name << " would lie beneath a label";
+    if (controlSpec(id).kind == Kind::Label) seenLabel = true;
+    else EXPECT_FALSE(seenLabel) << controlSpec(id).name << " would lie beneath a label";
   }
 }
 

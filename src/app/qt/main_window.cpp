@@ -104,7 +104,7 @@ void MainWindow::buildControls() {
 }
 
 QWidget* MainWindow::createControl(ControlId id) {
-  const ControlSpec& s = spec(id);
+  const ControlSpec& s = controlSpec(id);
   QWidget* widget = nullptr;
   switch (s.kind) {
     case Kind::Label: widget = createLabel(s); break;
@@ -136,7 +136,7 @@ QLabel* MainWindow::createLabel(const ControlSpec& s) {
 }
 
 QLineEdit* MainWindow::createTextBox(ControlId id) {
-  const ControlSpec& s = spec(id);
+  const ControlSpec& s = controlSpec(id);
   auto* box = new QLineEdit(this);
   if (s.maxLength > 0) box->setMaxLength(s.maxLength);
   box->setStyleSheet(kTextBoxStyle);
@@ -145,7 +145,7 @@ QLineEdit* MainWindow::createTextBox(ControlId id) {
 }
 
 QPushButton* MainWindow::createButton(ControlId id) {
-  const ControlSpec& s = spec(id);
+  const ControlSpec& s = controlSpec(id);
   auto* button = new QPushButton(toQString(s.caption), this);
   button->setAutoDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
@@ -170,7 +170,7 @@ PictureBox* MainWindow::createPictureBox(const ControlSpec& s) {
 void MainWindow::chainTabOrder() {
   QWidget* previous = nullptr;
   for (ControlId id : creationOrder()) {
-    if (spec(id).tabIndex < 0) continue;
+    if (controlSpec(id).tabIndex < 0) continue;
     if (previous) setTabOrder(previous, controls_[id]);
     previous = controls_[id];
   }

@@ -51,10 +51,10 @@ class MainWindow final : public QWidget, public FormView {
  private:
   void buildControls();
   QWidget* createControl(ControlId id);
-  QLabel* createLabel(const ControlSpec& spec);
+  QLabel* createLabel(const ControlSpec& row);
   QLineEdit* createTextBox(ControlId id);
   QPushButton* createButton(ControlId id);
-  PictureBox* createPictureBox(const ControlSpec& spec);
+  PictureBox* createPictureBox(const ControlSpec& row);
   void chainTabOrder();
   void stackLikeCreationOrder();
   void moveToScreenCentre();

@@ -32,7 +32,7 @@ WindowKind windowKindOf(Kind kind) {
 }  // namespace
 
 HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
-  const ControlSpec& c = spec(id);
+  const ControlSpec& c = controlSpec(id);
   const WindowKind wk = windowKindOf(c.kind);
   // Siblings clip each other, so where a box or button overlaps a label by a pixel
   // the label does not paint over it.
@@ -51,7 +51,7 @@ HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
 }
 
 void placeControl(HWND control, ControlId id, int dpi) {
-  const PixelRect r = toPixels(spec(id).rect, dpi);
+  const PixelRect r = toPixels(controlSpec(id).rect, dpi);
   SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }

@@ -107,7 +107,7 @@ void MainWindow::showText(ControlId id, std::string_view utf8) {
   if (!control) return;
   const std::wstring text = widen(utf8);
   // Where the core refused what the user just typed, the caret stays where the typing was.
-  const bool keepCaret = spec(id).kind == Kind::TextBox && GetFocus() == control;
+  const bool keepCaret = controlSpec(id).kind == Kind::TextBox && GetFocus() == control;
   DWORD caret = 0;
   if (keepCaret) {
     SendMessageW(control, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
@@ -119,7 +119,7 @@ void MainWindow::showText(ControlId id, std::string_view utf8) {
   SetWindowTextW(control, text.c_str());
   settingText_ = false;
   if (keepCaret) SendMessageW(control, EM_SETSEL, caret, static_cast<LPARAM>(caret));
-  if (spec(id).kind == Kind::Button) InvalidateRect(control, nullptr, FALSE);
+  if (controlSpec(id).kind == Kind::Button) InvalidateRect(control, nullptr, FALSE);
 }
 
 void MainWindow::showBackColor(ControlId id, Color color) {
@@ -196,8 +196,8 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (id < 0 || !core_) return 0;
   const auto control = static_cast<ControlId>(id);
   const WORD code = HIWORD(wParam);
-  if (spec(control).kind == Kind::Button && code == BN_CLICKED) core_->click(control);
-  if (spec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_)
+  if (controlSpec(control).kind == Kind::Button && code == BN_CLICKED) core_->click(control);
+  if (controlSpec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_)
     core_->form().acceptTyped(control, narrow(windowText(from)));
   return 0;
 }
@@ -211,8 +211,8 @@ LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
   const int id = controlOf(main_, item.hwndItem);
   if (id < 0) return FALSE;
   const auto control = static_cast<ControlId>(id);
-  if (spec(control).kind == Kind::Button) drawButton(item, colors_[control]);
-  if (spec(control).kind == Kind::PictureBox) drawPicture(item, picture_);
+  if (controlSpec(control).kind == Kind::Button) drawButton(item, colors_[control]);
+  if (controlSpec(control).kind == Kind::PictureBox) drawPicture(item, picture_);
   return TRUE;
 }
 
@@ -228,7 +228,7 @@ LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
 // Enter presses the focused button, as in a dialog; in a box it does nothing.
 LRESULT MainWindow::OnGetDefId() {
   const int id = controlOf(main_, GetFocus());
-  if (id >= 0 && spec(static_cast<ControlId>(id)).kind == Kind::Button)
+  if (id >= 0 && controlSpec(static_cast<ControlId>(id)).kind == Kind::Button)
     return MAKELRESULT(childId(static_cast<ControlId>(id)), DC_HASDEFID);
   return 0;
 }
@@ -279,7 +279,7 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (!controls_[i]) continue;
     placeControl(controls_[i], static_cast<ControlId>(i), dpi_);
-    if (spec(static_cast<ControlId>(i)).kind != Kind::PictureBox)
+    if (controlSpec(static_cast<ControlId>(i)).kind != Kind::PictureBox)
       SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), FALSE);
   }
   const SIZE frame = frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle,

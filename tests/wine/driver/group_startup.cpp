@@ -41,7 +41,7 @@ std::vector<ControlId> tabOrder() {
   std::vector<ControlId> ids;
   for (std::size_t i = 0; i < kControls.size(); ++i)
     if (kControls[i].tabIndex >= 0) ids.push_back(static_cast<ControlId>(i));
-  std::sort(ids.begin(), ids.end(), [](ControlId a, ControlId b) { return spec(a).tabIndex < spec(b).tabIndex; });
+  std::sort(ids.begin(), ids.end(), [](ControlId a, ControlId b) { return controlSpec(a).tabIndex < controlSpec(b).tabIndex; });
   return ids;
 }
 
@@ -156,7 +156,7 @@ void checkLimits(HWND main, Case& c) {
   // One character past the limit, typed: the box keeps the limit.
   for (std::string_view box : {"Text1", "Text2", "Text5"}) {
     HWND h = control(main, box, c);
-    const auto limit = static_cast<std::size_t>(spec(controlId(box)).maxLength);
+    const auto limit = static_cast<std::size_t>(controlSpec(controlId(box)).maxLength);
     std::wstring typed;
     for (std::size_t k = 0; k <= limit; ++k) typed += static_cast<wchar_t>(L'A' + k % 26);
     typeInto(h, typed);
@@ -193,8 +193,8 @@ void checkColours(HWND main, Case& c) {
 
 void checkTabOrder(HWND main, Case& c) {
   const std::vector<ControlId> order = tabOrder();
-  HWND first = control(main, spec(order.front()).name, c);
-  c.require(focusOf(main) == first, "the walk needs the focus on " + std::string(spec(order.front()).name));
+  HWND first = control(main, controlSpec(order.front()).name, c);
+  c.require(focusOf(main) == first, "the walk needs the focus on " + std::string(controlSpec(order.front()).name));
   // The whole ring and back to the start.
   for (std::size_t step = 1; step <= order.size(); ++step) {
     const ControlId want = order[step % order.size()];
@@ -205,7 +205,7 @@ void checkTabOrder(HWND main, Case& c) {
     HWND now = focusOf(main);
     if (!c.expect(now == expected, "Tab " + std::to_string(step) + " from " + nameOfWindow(main, before) +
                                        " went to " + nameOfWindow(main, now) + ", expected " +
-                                       std::string(spec(want).name)))
+                                       std::string(controlSpec(want).name)))
       return;
   }
 }

@@ -106,7 +106,7 @@ std::string_view boxOfPosition(int position) {
 }
 
 std::wstring asShownIn(std::string_view box, const std::wstring& value) {
-  const int limit = dorvan::spec(dorvan::controlId(box)).maxLength;
+  const int limit = dorvan::controlSpec(dorvan::controlId(box)).maxLength;
   return limit > 0 && value.size() > static_cast<std::size_t>(limit) ? value.substr(0, static_cast<std::size_t>(limit))
                                                                       : value;
 }
