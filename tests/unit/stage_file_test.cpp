@@ -202,7 +202,11 @@ TEST_P(FailingSave, LeavesTheOldFileIntactAndNoTemporaryFile) {
 
 INSTANTIATE_TEST_SUITE_P(EachStep, FailingSave,
                          ::testing::Values(SaveStep::Encode, SaveStep::Create, SaveStep::Write, SaveStep::Flush,
-                                           SaveStep::Replace));
+                                           SaveStep::Replace),
+                         [](const ::testing::TestParamInfo<SaveStep>& step) {
+                           constexpr const char* kNames[] = {"Encode", "Create", "Write", "Flush", "Replace"};
+                           return std::string(kNames[static_cast<int>(step.param)]);
+                         });
 
 }  // namespace
 }  // namespace dorvan::test
