@@ -200,13 +200,15 @@ TEST_P(FailingSave, LeavesTheOldFileIntactAndNoTemporaryFile) {
   EXPECT_EQ(files.openHandles, 0);
 }
 
+std::string stepName(const ::testing::TestParamInfo<SaveStep>& step) {
+  constexpr std::array<const char*, 5> kNames{"Encode", "Create", "Write", "Flush", "Replace"};
+  return kNames[static_cast<std::size_t>(step.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EachStep, FailingSave,
                          ::testing::Values(SaveStep::Encode, SaveStep::Create, SaveStep::Write, SaveStep::Flush,
                                            SaveStep::Replace),
-                         [](const ::testing::TestParamInfo<SaveStep>& step) {
-                           constexpr const char* kNames[] = {"Encode", "Create", "Write", "Flush", "Replace"};
-                           return std::string(kNames[static_cast<int>(step.param)]);
-                         });
+                         stepName);
 
 }  // namespace
 }  // namespace dorvan::test
