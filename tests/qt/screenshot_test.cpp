@@ -15,6 +15,7 @@
 #include "app/qt/main_window.h"
 #include "app/window_layout.h"
 #include "qt_fakes.h"
+#include "qtest_main.h"
 #include "stages/file_ops.h"
 
 namespace dorvan {
@@ -91,11 +92,6 @@ void ScreenshotTest::indicatorsAndButtonsShowTheirColours() {
 
 }  // namespace dorvan
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  dorvan::ScreenshotTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return dorvan::testing::runQtTest<dorvan::ScreenshotTest>(argc, argv); }
 
 #include "screenshot_test.moc"

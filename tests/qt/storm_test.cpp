@@ -29,6 +29,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/qt_events.h"
 #include "qt_fakes.h"
+#include "qtest_main.h"
 #include "stages/file_ops.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -328,11 +329,6 @@ void StormTest::tenThousandNotificationsLeaveNothingBehind() {
 
 }  // namespace dorvan
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  dorvan::StormTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return dorvan::testing::runQtTest<dorvan::StormTest>(argc, argv); }
 
 #include "storm_test.moc"

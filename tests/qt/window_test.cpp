@@ -23,6 +23,7 @@
 #include "app/qt/qt_events.h"
 #include "app/window_layout.h"
 #include "qt_fakes.h"
+#include "qtest_main.h"
 #include "stages/file_ops.h"
 
 namespace dorvan {
@@ -381,11 +382,6 @@ void WindowTest::posterDeliversOnlyToItsAttachedWindow() {
 
 }  // namespace dorvan
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  dorvan::WindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return dorvan::testing::runQtTest<dorvan::WindowTest>(argc, argv); }
 
 #include "window_test.moc"
