@@ -10,7 +10,8 @@ if [ ! -d "$prefix/drive_c" ]; then
   exit 1
 fi
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+# DORVAN_SCREEN sets the display size, for a window that grows with the resolution.
+exec xvfb-run -a -s "-screen 0 ${DORVAN_SCREEN:-1280x1024}x24" bash -c '
   timeout -k 5 "${DORVAN_WINE_TIMEOUT:-150}" wine "$@"
   rc=$?
   if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then

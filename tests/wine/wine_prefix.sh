@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The Wine prefix of one test run: "create DIR" makes a fresh one, "remove DIR"
-# ends its processes and deletes it. Only that prefix's wineserver is touched.
+# The Wine prefix of one test run: "create DIR [DPI]" makes a fresh one (at that
+# screen resolution, 96 by default), "remove DIR" ends its processes and deletes it.
+# Only that prefix's wineserver is touched.
 set -euo pipefail
 action=$1
 prefix=$2
+export DORVAN_DPI=${3:-96}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 case "$action" in
@@ -23,6 +25,9 @@ case "$action" in
       wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
       # A crash ends the test instead of waiting on a dialog.
       wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+      if [ "$DORVAN_DPI" != 96 ]; then
+        wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$DORVAN_DPI" /f >/dev/null
+      fi
       wineserver -w'
     echo "Wine prefix ready: $prefix"
     ;;

@@ -15,6 +15,7 @@ using namespace dorvan;
 namespace {
 
 const char* const kGroup = "startup";
+const char* const kGeometry = "geometry";
 
 bool classFits(Kind kind, const std::wstring& cls) {
   auto is = [&](const wchar_t* name) { return lstrcmpiW(cls.c_str(), name) == 0; };
@@ -69,10 +70,17 @@ void checkPrompt(Session& s, HWND& prompt, Case& c) {
   c.expect(buttons == 1, "the prompt has " + std::to_string(buttons) + " buttons, not just OK");
 }
 
-void checkFrame(HWND main, Case& c) {
+void checkClientArea(HWND main, int dpi, Case& c) {
+  const PixelRect want = toPixels({0, 0, kMainWindow.clientWidth, kMainWindow.clientHeight}, dpi);
   RECT client{};
   GetClientRect(main, &client);
-  c.expect(client.right == 987 && client.bottom == 629, "client area is " + describe(client) + ", not 987x629");
+  c.expect(client.right == want.width && client.bottom == want.height,
+           "client area is " + describe(client) + ", not " + std::to_string(want.width) + "x" +
+               std::to_string(want.height) + " at " + std::to_string(dpi) + " DPI");
+}
+
+void checkFrame(HWND main, Case& c) {
+  checkClientArea(main, 96, c);
   const LONG style = styleOf(main);
   c.expect((style & WS_MINIMIZEBOX) == 0, "the window has a minimise box");
   c.expect((style & WS_MAXIMIZEBOX) == 0, "the window has a maximise box");
@@ -119,11 +127,11 @@ void checkKinds(HWND main, Case& c) {
            std::to_string(found) + " of " + std::to_string(kControls.size()) + " controls found");
 }
 
-void checkRectangles(HWND main, Case& c) {
+void checkRectangles(HWND main, int dpi, Case& c) {
   for (std::size_t i = 0; i < kControls.size(); ++i) {
     HWND h = controlWindow(main, static_cast<ControlId>(i));
     if (h == nullptr) continue;
-    const PixelRect want = toPixels(kControls[i].rect, 96);
+    const PixelRect want = toPixels(kControls[i].rect, dpi);
     const RECT got = rectIn(h, main);
     const RECT wantR{want.left, want.top, want.left + want.width, want.top + want.height};
     c.expect(EqualRect(&got, &wantR) != FALSE,
@@ -210,7 +218,37 @@ void checkTabOrder(HWND main, Case& c) {
   }
 }
 
+int screenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 }  // namespace
+
+bool runGeometry(Context& ctx) {
+  Session s(ctx.paths, LaunchOptions{});
+  Report& r = ctx.report;
+  const int dpi = screenDpi();
+  HWND prompt = nullptr;
+  HWND main = nullptr;
+  try {
+    r.run(kGeometry, "the screen is not at 96 DPI", [&](Case& c) {
+      c.require(dpi != 96, "the prefix reports 96 DPI; this group checks another resolution");
+    });
+    r.run(kGeometry, "OK shows the main window", [&](Case& c) {
+      checkPrompt(s, prompt, c);
+      main = acceptPrompt(s, prompt, c);
+    });
+    r.run(kGeometry, "the client area scales by the common factor", [&](Case& c) { checkClientArea(main, dpi, c); });
+    r.run(kGeometry, "every control at its rectangle scaled by the same factor",
+          [&](Case& c) { checkRectangles(main, dpi, c); });
+    r.run(kGeometry, "close", [&](Case& c) { c.expect(s.closeMainWindow(10000) == 0, "exit code not 0"); });
+  } catch (const Abort&) {
+  }
+  return true;
+}
 
 bool runStartup(Context& ctx) {
   Session s(ctx.paths, LaunchOptions{});
@@ -240,7 +278,7 @@ bool runStartup(Context& ctx) {
     });
     r.run(kGroup, "fixed frame, 987 x 629, centred, not in the taskbar", [&](Case& c) { checkFrame(main, c); });
     r.run(kGroup, "all 91 controls, each of its kind", [&](Case& c) { checkKinds(main, c); });
-    r.run(kGroup, "every control at its pixel rectangle at 96 DPI", [&](Case& c) { checkRectangles(main, c); });
+    r.run(kGroup, "every control at its pixel rectangle at 96 DPI", [&](Case& c) { checkRectangles(main, 96, c); });
     r.run(kGroup, "captions letter for letter", [&](Case& c) { checkCaptions(main, c); });
     r.run(kGroup, "colours: indicators and stage buttons blue, KAYDET green, background F7DFD6",
           [&](Case& c) { checkColours(main, c); });

@@ -23,6 +23,8 @@ struct Context {
 
 // Each returns false when it did not run at all (nothing to test with).
 bool runStartup(Context& ctx);
+// The window at a resolution other than 96 DPI (the prefix is set to one).
+bool runGeometry(Context& ctx);
 bool runHidLink(Context& ctx);
 bool runStartFailures(Context& ctx);
 bool runPictures(Context& ctx);

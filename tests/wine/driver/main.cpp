@@ -22,7 +22,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"start-failures", wine_test::runStartFailures}, {L"pictures", wine_test::runPictures},
       {L"bitness", wine_test::runBitness},          {L"stages", wine_test::runStages},
       {L"scheduler", wine_test::runScheduler},      {L"screenshot", wine_test::runScreenshotHold},
-      {L"storm", wine_test::runStorm},
+      {L"storm", wine_test::runStorm},          {L"geometry", wine_test::runGeometry},
   };
   return all;
 }
