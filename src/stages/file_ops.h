@@ -40,9 +40,15 @@ FileOps& systemFileOps();
 
 }  // namespace dorvan
 
+#include <functional>
 #include <vector>
 
 namespace dorvan {
+
+// Opens the file, hands it to `take` a chunk at a time until the end or until `take`
+// returns false, and closes it again. The result is that of the open or of a failed read.
+FileResult readChunks(FileOps& files, std::string_view path,
+                      const std::function<bool(const std::uint8_t* data, std::size_t size)>& take);
 
 // The whole file, refused (FileError::Other) when it is larger than maxBytes.
 FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes,

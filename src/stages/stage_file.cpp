@@ -57,30 +57,20 @@ class LineCollector {
 
 StageReadResult readStageFile(FileOps& files, std::string_view path, StageValues& values) {
   StageReadResult result;
-  FileOps::Handle h{};
-  result.file = files.openRead(path, h);
+  LineCollector lines;
+  std::size_t consumed = 0;
+  bool tooLarge = false;
+  result.file = readChunks(files, path, [&](const std::uint8_t* data, std::size_t size) {
+    if (!lines.feed(data, size)) return false;
+    consumed += size;
+    tooLarge = consumed >= kMaxStageFileBytes;
+    return !tooLarge;
+  });
+  if (result.file.ok() && tooLarge) result.file = {FileError::TooLarge, 0};
   if (!result.file.ok()) {
+    // Only opening can find the file missing; any other failure is one of reading it.
     result.status = result.file.error == FileError::NotFound ? StageReadResult::Status::NotFound
                                                              : StageReadResult::Status::Unreadable;
-    return result;
-  }
-  LineCollector lines;
-  std::uint8_t chunk[64 * 1024];
-  std::size_t consumed = 0;
-  for (;;) {
-    std::size_t got = 0;
-    result.file = files.read(h, chunk, sizeof chunk, got);
-    if (!result.file.ok()) break;
-    if (got == 0 || !lines.feed(chunk, got)) break;
-    consumed += got;
-    if (consumed >= kMaxStageFileBytes) {
-      result.file = {FileError::TooLarge, 0};
-      break;
-    }
-  }
-  files.close(h);
-  if (!result.file.ok()) {
-    result.status = StageReadResult::Status::Unreadable;
     return result;
   }
   result.lineCount = lines.finish();
