@@ -57,7 +57,7 @@ class NullLibrary final : public HidLibrary {
 class SteppingClock final : public Clock {
  public:
   LocalTime now() override {
-    const long tenth = ticks_ / 2;  // read twice per tick
+    const long tenth = ticks_;
     ++ticks_;
     const long s = (tenth / 10) % 86400;
     return {2026, 12, 6, static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60),
@@ -91,10 +91,12 @@ void BM_TickFullTableMatchingNothing(benchmark::State& state) {
   SteppingClock clock;
   FormState form(view);
   Report report{};
+  PortSwitch ports(form, library, report);
+  ClockTick tick;
   fillTable(form, "07.12.2026", "07:30:00");  // another day
-  for (int i = 0; i < 20; ++i) runClockTick(form, clock, library, report);
+  for (int i = 0; i < 20; ++i) tick.run(form, clock, ports);
   const long before = g_allocations.load();
-  for (auto _ : state) runClockTick(form, clock, library, report);
+  for (auto _ : state) tick.run(form, clock, ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
 }
@@ -106,14 +108,56 @@ void BM_TickFiringTenPorts(benchmark::State& state) {
   FixedClock clock;
   FormState form(view);
   Report report{};
+  PortSwitch ports(form, library, report);
+  ClockTick tick;
   fillTable(form, "06.12.2026", "07:30:00");  // every start and end is now: twenty reports a tick
-  runClockTick(form, clock, library, report);
+  tick.run(form, clock, ports);
   const long before = g_allocations.load();
-  for (auto _ : state) runClockTick(form, clock, library, report);
+  for (auto _ : state) tick.run(form, clock, ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_TickFiringTenPorts);
+
+// Three days and a night apart, back and forth: every second reading is a tick after a
+// 3-day gap whose catch-up finds all ten ports' instants in it (ten reports, the end
+// wins), every other one a step back that catches up nothing.
+class ThreeDayGapClock final : public Clock {
+ public:
+  LocalTime now() override {
+    back_ = !back_;
+    return back_ ? LocalTime{2026, 12, 6, 7, 0, 0, 0} : LocalTime{2026, 12, 9, 7, 0, 0, 0};
+  }
+
+ private:
+  bool back_ = false;
+};
+
+// One iteration is two ticks: the catch-up tick and the ordinary one before it, so
+// the time per iteration bounds the catch-up tick from above.
+void BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick(benchmark::State& state) {
+  NullView view;
+  NullLibrary library;
+  ThreeDayGapClock clock;
+  FormState form(view);
+  Report report{};
+  PortSwitch ports(form, library, report);
+  ClockTick tick;
+  for (int i = 0; i < kTableSize; ++i) {
+    static constexpr std::array<std::string_view, 5> kRow{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00",
+                                                          "06.12.2026", "22:15:00"};
+    form.acceptTyped(kPositionToBox[i], kRow[i % 5]);
+  }
+  for (int i = 0; i < 4; ++i) tick.run(form, clock, ports);
+  const long before = g_allocations.load();
+  for (auto _ : state) {
+    tick.run(form, clock, ports);
+    tick.run(form, clock, ports);
+  }
+  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                     static_cast<double>(2 * state.iterations()));
+}
+BENCHMARK(BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick);
 
 std::array<std::string_view, kTableSize> fullTable() {
   static const std::array<std::string, 5> row{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00", "06.12.2026",

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/messages.h"
-#include "scheduler/scheduler.h"
 
 namespace dorvan {
 namespace {
@@ -38,7 +37,8 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
       files_(files),
       form_(view),
       link_(library, slot, *this),
-      selector_(form_, files, *this) {}
+      selector_(form_, files, *this),
+      ports_(form_, library, outputReport_) {}
 
 bool MainForm::Form_Load() {
   appTitle_ = kMainWindow.caption;
@@ -63,7 +63,7 @@ void MainForm::click(ControlId button) {
     if (h.button == button) (this->*h.click)();
 }
 
-void MainForm::Timer1_Timer() { runClockTick(form_, clock_, library_, outputReport_); }
+void MainForm::Timer1_Timer() { tick_.run(form_, clock_, ports_); }
 
 void MainForm::OnPlugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Plugged); }
 
@@ -77,16 +77,17 @@ void MainForm::OnChanged() {
 
 void MainForm::OnRead(DeviceHandle pHandle) { library_.Read(pHandle, inputReport_.data()); }
 
-void MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
+bool MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
   const std::uint32_t vendor = library_.GetVendorID(pHandle);
   const std::uint32_t product = library_.GetProductID(pHandle);
-  if (vendor != kBoardVendorId || product != kBoardProductId) return;
+  if (vendor != kBoardVendorId || product != kBoardProductId) return false;
   const char* file = which == PlugPicture::Plugged ? "fis_2.bmp" : "fis_1.bmp";
   std::vector<std::uint8_t> bytes;
   std::optional<Image> image;
   if (readWholeFile(files_, file, kMaxPictureFile, bytes).ok()) image = decodeBmp(bytes);
   // A missing picture must not stop a program that may be switching a heater.
   view_.showPicture(kPicture1, image ? *image : builtinPicture(which));
+  return true;
 }
 
 void MainForm::showError(std::string_view text) { view_.showMessage(appTitle_, text, MessageKind::Error); }

@@ -14,6 +14,7 @@
 #include "hid/hid_link.h"
 #include "hid/port_command.h"
 #include "scheduler/clock.h"
+#include "scheduler/scheduler.h"
 #include "stages/file_ops.h"
 #include "stages/stage_selector.h"
 
@@ -56,7 +57,8 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
 
  private:
   void showError(std::string_view text) override;
-  void showPlugPicture(DeviceHandle pHandle, PlugPicture which);
+  // True when the notification was the board's.
+  bool showPlugPicture(DeviceHandle pHandle, PlugPicture which);
 
   FormView& view_;
   HidLibrary& library_;
@@ -68,6 +70,8 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   std::string appTitle_;
   Report inputReport_{};
   Report outputReport_{};
+  PortSwitch ports_;
+  ClockTick tick_;
 };
 
 }  // namespace dorvan

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace dorvan {
 
@@ -31,5 +34,16 @@ using DateText = std::array<char, 10>;
 
 TimeText formatTime(const LocalTime& t);
 DateText formatDate(const LocalTime& t);
+
+// A second of the wall clock as it is shown, counted from 01.01.1970 00:00:00 of that
+// clock: no time zone, so a daylight-saving jump forward is a gap like any other.
+using WallSecond = std::int64_t;
+WallSecond wallSecond(const LocalTime& t);
+// The date and time of a wall second (millisecond 0).
+LocalTime wallTime(WallSecond s);
+
+// The second a date box and a time box name, when their texts are exactly what the
+// clock shows at that second; "7:30:00", "31.02.2026" or "07:30:00 " name none.
+std::optional<WallSecond> instantOf(std::string_view date, std::string_view time);
 
 }  // namespace dorvan

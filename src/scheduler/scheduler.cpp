@@ -1,39 +1,83 @@
 #include "scheduler/scheduler.h"
 
+#include <limits>
+
 namespace dorvan {
 namespace {
 
 constexpr ControlId kTimeLabel = controlId("Label18");
 constexpr ControlId kDateLabel = controlId("Label20");
+constexpr Color indicatorColor(PortState s) { return s == PortState::On ? kRed : kBlue; }
 
 // Both comparisons are always made: no short cut, so every tick does the same work.
-bool instantIs(FormState& form, ControlId dateBox, ControlId timeBox, std::string_view date, std::string_view time) {
+bool instantIs(const FormState& form, ControlId dateBox, ControlId timeBox, std::string_view date,
+               std::string_view time) {
   const bool dateMatches = form.text(dateBox) == date;
   const bool timeMatches = form.text(timeBox) == time;
   return dateMatches & timeMatches;
 }
 
+// The state the port's latest instant in (after, upTo] asks for. When its start and
+// end are the same second the end wins, as the order of a tick's checks leaves it.
+std::optional<PortState> latestSwitch(const FormState& form, const PortControls& p, WallSecond after,
+                                      WallSecond upTo) {
+  const auto within = [&](std::optional<WallSecond> s) { return s && *s > after && *s <= upTo; };
+  const std::optional<WallSecond> on = instantOf(form.text(p.startDate), form.text(p.startTime));
+  const std::optional<WallSecond> off = instantOf(form.text(p.endDate), form.text(p.endTime));
+  if (within(off) && (!within(on) || *off >= *on)) return PortState::Off;
+  if (within(on)) return PortState::On;
+  return std::nullopt;
+}
+
+// One report per port, in port order, however many of its instants fell in the span.
+void switchToLatest(const FormState& form, WallSecond after, WallSecond upTo, PortSwitch& ports) {
+  for (const PortControls& p : kPortTable)
+    if (const std::optional<PortState> s = latestSwitch(form, p, after, upTo)) ports.turn(p, *s);
+}
+
 }  // namespace
 
-void runClockTick(FormState& form, Clock& clock, HidLibrary& library, Report& outputReport) {
-  const TimeText time = formatTime(clock.now());
+PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport)
+    : form_(form), library_(library), outputReport_(outputReport) {}
+
+void PortSwitch::turn(const PortControls& port, PortState state) {
+  form_.setBackColor(port.indicator, indicatorColor(state));
+  SendPortCommand(library_, outputReport_, port.port, state);
+  commanded_[port.port - 1] = state;
+}
+
+void PortSwitch::resendCommanded() {
+  for (const PortControls& p : kPortTable)
+    if (const std::optional<PortState> s = commanded_[p.port - 1]) SendPortCommand(library_, outputReport_, p.port, *s);
+}
+
+void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
+  // One reading for both texts: two could straddle midnight and show today's time with tomorrow's date.
+  const LocalTime now = clock.now();
+  const TimeText time = formatTime(now);
   form.setText(kTimeLabel, {time.data(), time.size()});
-  const DateText date = formatDate(clock.now());
+  const DateText date = formatDate(now);
   form.setText(kDateLabel, {date.data(), date.size()});
+
+  // Seconds no tick showed (a busy or suspended machine, a clock set forward) are
+  // carried out now. A clock set back catches up nothing: its seconds come again.
+  const WallSecond shown = wallSecond(now);
+  if (lastShown_ && shown > *lastShown_ + 1) switchToLatest(form, *lastShown_, shown - 1, ports);
+  lastShown_ = shown;
 
   // The captions as shown: all twenty checks of this tick see the same instant.
   const std::string_view shownTime = form.text(kTimeLabel);
   const std::string_view shownDate = form.text(kDateLabel);
   for (const PortControls& p : kPortTable) {
-    if (instantIs(form, p.startDate, p.startTime, shownDate, shownTime)) {
-      form.setBackColor(p.indicator, kRed);
-      SendPortCommand(library, outputReport, p.port, PortState::On);
-    }
-    if (instantIs(form, p.endDate, p.endTime, shownDate, shownTime)) {
-      form.setBackColor(p.indicator, kBlue);
-      SendPortCommand(library, outputReport, p.port, PortState::Off);
-    }
+    if (instantIs(form, p.startDate, p.startTime, shownDate, shownTime)) ports.turn(p, PortState::On);
+    if (instantIs(form, p.endDate, p.endTime, shownDate, shownTime)) ports.turn(p, PortState::Off);
   }
+}
+
+void ClockTick::resume(const FormState& form, Clock& clock, PortSwitch& ports) {
+  const WallSecond now = wallSecond(clock.now());
+  switchToLatest(form, std::numeric_limits<WallSecond>::min(), now, ports);
+  lastShown_ = now;
 }
 
 }  // namespace dorvan

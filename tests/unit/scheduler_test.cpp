@@ -29,16 +29,18 @@ struct Tick : FormFixture {
   Color indicator(int port) { return color(kPortGrid[port - 1].indicator); }
 };
 
-TEST_F(Tick, ShowsTimeThenDateInTheTurkishFormWhateverTheLocale) {
+TEST_F(Tick, ShowsTimeAndDateOfOneReadingInTheTurkishFormWhateverTheLocale) {
   tickAt(at(2026, 12, 6, 7, 5, 9));
   EXPECT_EQ(text("Label18"), "07:05:09");
   EXPECT_EQ(text("Label20"), "06.12.2026");
-  // read twice, time first: a tick across midnight shows the old time and the new date
+  // a second reading would straddle midnight and show the old time with the new date
   clock.readings = {at(2026, 12, 31, 23, 59, 59, 999), at(2027, 1, 1, 0, 0, 0, 1)};
   clock.next = 0;
+  clock.reads = 0;
   form.Timer1_Timer();
+  EXPECT_EQ(clock.reads, 1);
   EXPECT_EQ(text("Label18"), "23:59:59");
-  EXPECT_EQ(text("Label20"), "01.01.2027");
+  EXPECT_EQ(text("Label20"), "31.12.2026");
 }
 
 TEST_F(Tick, TheStartInstantSwitchesThePortOnOnEveryTickOfItsSecondOnly) {
@@ -106,13 +108,6 @@ TEST_F(Tick, AnEditTakesEffectAtTheNextTickWithoutSaving) {
   EXPECT_TRUE(files.files.empty());
 }
 
-TEST_F(Tick, ASecondWithoutATickIsLostForGood) {
-  schedule(1, "06.12.2026", "07:30:00");
-  tickAt(at(2026, 12, 6, 7, 29, 59, 900));
-  tickAt(at(2026, 12, 6, 7, 30, 1, 400));  // the thread was held for 1.5 s
-  EXPECT_TRUE(library.written.empty());
-}
-
 TEST_F(Tick, ReportsKeepTheirReservedBytesZeroAndTheIdByte) {
   for (int p = 1; p <= 10; ++p) schedule(p, "06.12.2026", "07:30:00", "06.12.2026", "07:30:00");
   tickAt(at(2026, 12, 6, 7, 30, 0));
@@ -135,16 +130,68 @@ TEST_F(Tick, RewritesNothingThatDidNotChange) {
   EXPECT_EQ(view.log, (std::vector<std::string>{"text Label18 07:30:01"}));
 }
 
-TEST_F(Tick, AClockSteppedBackRepeatsAnInstantSteppedForwardSkipsIt) {
+std::vector<std::pair<int, int>> portsAndStates(const std::vector<Bytes>& reports) {
+  std::vector<std::pair<int, int>> out;
+  for (const Bytes& r : reports) out.emplace_back(r[1], r[2]);
+  return out;
+}
+
+TEST_F(Tick, ALateTickCarriesOutTheLatestSkippedInstantOfEachPortOnceThenItsOwnSecond) {
+  schedule(1, "06.12.2026", "07:30:00");                            // on, skipped
+  schedule(2, "", "", "06.12.2026", "07:30:01");                    // off, skipped
+  schedule(3, "06.12.2026", "07:30:00", "06.12.2026", "07:30:01");  // on then off: off
+  schedule(4, "06.12.2026", "07:30:01", "06.12.2026", "07:30:01");  // the same second: off
+  schedule(5, "06.12.2026", "07:30:01", "06.12.2026", "07:30:00");  // off then on: on
+  schedule(6, "07.12.2026", "07:30:00");                            // another date
+  schedule(7, "06.12.2026", "7:30:00", "31.02.2026", "07:30:00");   // not as the clock shows them
+  schedule(8, "06.12.2026", "07:30:0 ");
+  schedule(9, "06.12.2026", "07:29:59", "06.12.2026", "07:30:02");  // the last shown second, the current one
+  tickAt(at(2026, 12, 6, 7, 29, 59, 900));
+  library.written.clear();
+  tickAt(at(2026, 12, 6, 7, 30, 2, 400));  // the thread was held for 2.5 s
+  EXPECT_EQ(portsAndStates(library.written),
+            (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {3, 0}, {4, 0}, {5, 1}, {9, 0}}));
+  EXPECT_EQ(indicator(1), kRed);
+  EXPECT_EQ(indicator(4), kBlue);
+  EXPECT_EQ(indicator(5), kRed);
+  tickAt(at(2026, 12, 6, 7, 30, 2, 500));
+  EXPECT_EQ(library.written.size(), 7u) << "the current second fires on every tick, as always";
+}
+
+TEST_F(Tick, CatchUpHasNoBoundOnTheGap) {
+  struct Gap {
+    LocalTime due, before, after;
+  };
+  const Gap gaps[] = {
+      {at(2026, 12, 6, 7, 30, 0), at(2026, 12, 6, 7, 29, 59, 900), at(2026, 12, 6, 7, 30, 1, 0)},  // 2 s
+      {at(2026, 3, 29, 3, 30, 0), at(2026, 3, 29, 2, 59, 59, 900), at(2026, 3, 29, 4, 0, 0, 0)},   // 1 h forward
+      {at(2027, 1, 1, 0, 0, 0), at(2026, 12, 29, 23, 0, 0), at(2027, 1, 1, 23, 0, 0)},             // 3 days
+  };
+  int expected = 0;
+  for (const Gap& g : gaps) {
+    const DateText d = formatDate(g.due);
+    const TimeText t = formatTime(g.due);
+    schedule(1, {d.data(), d.size()}, {t.data(), t.size()});
+    tickAt(g.before);
+    tickAt(g.after);
+    EXPECT_EQ(library.written.size(), static_cast<std::size_t>(++expected))
+        << std::string(d.data(), d.size()) << " " << std::string(t.data(), t.size());
+  }
+}
+
+TEST_F(Tick, AClockSteppedBackCatchesUpNothingAndRepeatsItsSecondsAsTheyCome) {
   schedule(6, "06.12.2026", "07:30:00");
   tickAt(at(2026, 12, 6, 7, 30, 0));
   tickAt(at(2026, 12, 6, 7, 29, 59));
+  EXPECT_EQ(library.written.size(), 1u);
   tickAt(at(2026, 12, 6, 7, 30, 0));
   EXPECT_EQ(library.written.size(), 2u) << "the same text is the same instant again";
-  schedule(8, "06.12.2026", "07:30:02");
-  tickAt(at(2026, 12, 6, 7, 30, 1, 950));
-  tickAt(at(2026, 12, 6, 7, 30, 3, 50));
-  EXPECT_EQ(library.written.size(), 2u);
+}
+
+TEST_F(Tick, TheFirstTickCatchesUpNothing) {
+  schedule(2, "06.12.2026", "07:00:00");
+  tickAt(at(2026, 12, 6, 7, 30, 0));
+  EXPECT_TRUE(library.written.empty());
 }
 
 TEST(PortCommand, WritesOnlyPortAndStateAndSendsTheWholeBuffer) {
