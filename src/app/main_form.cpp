@@ -65,7 +65,10 @@ void MainForm::click(ControlId button) {
 
 void MainForm::Timer1_Timer() { tick_.run(form_, clock_, ports_); }
 
-void MainForm::OnPlugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Plugged); }
+// A board that comes back (a USB glitch, its own power gone) has every relay off.
+void MainForm::OnPlugged(DeviceHandle pHandle) {
+  if (showPlugPicture(pHandle, PlugPicture::Plugged)) ports_.resendCommanded();
+}
 
 void MainForm::OnUnplugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Unplugged); }
 

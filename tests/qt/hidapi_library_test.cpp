@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "fake_devices.h"
 #include "hid/linux/hidapi_library.h"
 #include "hid/port_command.h"
 
@@ -18,142 +19,12 @@ namespace dorvan {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace testing;
 
 constexpr std::uintptr_t kWindow = 0x5151;
 const HidDeviceInfo kBoard{"/dev/hidraw1", 0x1784, 0x07D8};
 const HidDeviceInfo kMouse{"/dev/hidraw0", 0x046D, 0xC077};
 const HidDeviceInfo kOtherProduct{"/dev/hidraw2", 0x1784, 0x0001};
-
-struct Posted {
-  std::uintptr_t window;
-  std::uint32_t code;
-  std::uint32_t handle;
-  bool operator==(const Posted&) const = default;
-};
-
-// Everything the fake devices and the library's threads share.
-struct World {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::vector<HidDeviceInfo> present;
-  std::map<std::string, std::deque<std::vector<std::uint8_t>>> inputs;
-  std::map<std::string, std::vector<Report>> written;
-  std::map<std::string, int> openError;
-  std::vector<Posted> posted;
-  std::vector<std::string> problems;
-  int openDevices = 0;
-  int watchesWaiting = 0;
-  int generation = 0;  // bumped on every plug or unplug
-
-  void plug(const HidDeviceInfo& d) {
-    std::lock_guard lock(mutex);
-    present.push_back(d);
-    ++generation;
-    changed.notify_all();
-  }
-  void unplug(const HidDeviceInfo& d) {
-    std::lock_guard lock(mutex);
-    std::erase(present, d);
-    ++generation;
-    changed.notify_all();
-  }
-  void send(const HidDeviceInfo& d, std::vector<std::uint8_t> report) {
-    std::lock_guard lock(mutex);
-    inputs[d.path].push_back(std::move(report));
-    changed.notify_all();
-  }
-  bool isPresent(const std::string& path) {
-    return std::any_of(present.begin(), present.end(), [&](const auto& d) { return d.path == path; });
-  }
-  // Waits until `count` notifications have been posted.
-  std::vector<Posted> waitForPosted(std::size_t count) {
-    std::unique_lock lock(mutex);
-    changed.wait_for(lock, 3s, [&] { return posted.size() >= count; });
-    return posted;
-  }
-};
-
-class FakeDevice final : public HidDevice {
- public:
-  FakeDevice(World& world, std::string path) : world_(world), path_(std::move(path)) {}
-  ~FakeDevice() override {
-    std::lock_guard lock(world_.mutex);
-    --world_.openDevices;
-  }
-  int read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs) override {
-    std::unique_lock lock(world_.mutex);
-    auto& queue = world_.inputs[path_];
-    world_.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                            [&] { return !queue.empty() || !world_.isPresent(path_); });
-    if (!world_.isPresent(path_)) return -1;
-    if (queue.empty()) return 0;
-    const std::vector<std::uint8_t> report = queue.front();
-    queue.pop_front();
-    const std::size_t n = std::min(capacity, report.size());
-    std::copy_n(report.begin(), n, buffer);
-    return static_cast<int>(n);
-  }
-  int write(const std::uint8_t* data, std::size_t size) override {
-    std::lock_guard lock(world_.mutex);
-    if (!world_.isPresent(path_) || size != kReportSize) return -1;
-    Report r{};
-    std::copy_n(data, kReportSize, r.begin());
-    world_.written[path_].push_back(r);
-    return static_cast<int>(size);
-  }
-
- private:
-  World& world_;
-  std::string path_;
-};
-
-// Returns when the device list has changed since the last return, or on wake().
-class FakeWatch final : public DeviceWatch {
- public:
-  explicit FakeWatch(World& world) : world_(world) {
-    std::lock_guard lock(world_.mutex);
-    seen_ = world_.generation;
-  }
-  void waitForChange() override {
-    std::unique_lock lock(world_.mutex);
-    ++world_.watchesWaiting;
-    world_.changed.wait(lock, [&] { return woken_ || world_.generation != seen_; });
-    --world_.watchesWaiting;
-    woken_ = false;
-    seen_ = world_.generation;
-  }
-  void wake() override {
-    std::lock_guard lock(world_.mutex);
-    woken_ = true;
-    world_.changed.notify_all();
-  }
-
- private:
-  World& world_;
-  int seen_ = 0;
-  bool woken_ = false;
-};
-
-class FakeBackend final : public HidBackend {
- public:
-  explicit FakeBackend(World& world) : world_(world) {}
-  bool init(std::string&) override { return true; }
-  std::vector<HidDeviceInfo> enumerate() override {
-    std::lock_guard lock(world_.mutex);
-    return world_.present;
-  }
-  std::unique_ptr<HidDevice> open(const std::string& path, int& error) override {
-    std::lock_guard lock(world_.mutex);
-    error = world_.openError.count(path) ? world_.openError[path] : (world_.isPresent(path) ? 0 : ENOENT);
-    if (error != 0) return nullptr;
-    ++world_.openDevices;
-    return std::make_unique<FakeDevice>(world_, path);
-  }
-  std::unique_ptr<DeviceWatch> watch() override { return std::make_unique<FakeWatch>(world_); }
-
- private:
-  World& world_;
-};
 
 class HidapiLibraryTest : public ::testing::Test {
  protected:
@@ -225,11 +96,16 @@ TEST_F(HidapiLibraryTest, PlugAndUnplugArePostedWithStableHandlesThatOutliveTheD
   EXPECT_EQ(library->GetVendorID(999), 0u);
 }
 
-TEST_F(HidapiLibraryTest, InputReportsArePostedAndReadOldestFirst) {
+TEST_F(HidapiLibraryTest, ABoardPresentAtConnectIsAnnouncedAsAPlugAndItsReportsAreReadOldestFirst) {
   world.plug(kBoard);
   auto library = make();
   library->Connect(kWindow);
   const DeviceHandle board = library->GetHandle(kBoardVendorId, kBoardProductId);
+  ASSERT_EQ(world.waitForPosted(2), (std::vector<Posted>{{kWindow, 1, board}, {kWindow, 3, 0}}));
+  {
+    std::lock_guard lock(world.mutex);
+    world.posted.clear();
+  }
 
   library->SetReadNotify(board, true);
   library->SetReadNotify(board, true);  // a second enable starts no second reader
@@ -339,16 +215,16 @@ TEST_F(HidapiLibraryTest, DisconnectStopsEveryThreadAndClosesEveryDevice) {
     EXPECT_EQ(world.openDevices, 0);
     EXPECT_EQ(world.watchesWaiting, 0);
   }
-  // Nobody is left to notice, read or post.
+  // Nobody is left to notice, read or post; the two posted are the board's announcement at Connect.
   world.send(kBoard, {1});
   world.unplug(kBoard);
   std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(postedCount(), 0u);
+  EXPECT_EQ(postedCount(), 2u);
 
   // Connect again after a Disconnect, then let the destructor do the disconnecting.
   library->Connect(kWindow);
   world.plug(kMouse);
-  EXPECT_EQ(world.waitForPosted(2).size(), 2u);
+  EXPECT_EQ(world.waitForPosted(4).size(), 4u);
   library.reset();
   std::lock_guard lock(world.mutex);
   EXPECT_EQ(world.watchesWaiting, 0);

@@ -20,8 +20,10 @@
 
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
+#include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
 #include "app/window_layout.h"
+#include "fake_devices.h"
 #include "qt_fakes.h"
 #include "qtest_main.h"
 #include "stages/file_ops.h"
@@ -100,6 +102,7 @@ class WindowTest : public QObject {
   void tickSwitchesAPortAndItsIndicator();
   void hookSeesNotificationsUntilTheWindowCloses();
   void posterDeliversOnlyToItsAttachedWindow();
+  void aBoardPresentAtStartIsShownAndAReplugGetsItsPortsBack();
 
  private:
   QWidget* widget(std::string_view name) { return window_->control(controlId(name)); }
@@ -378,6 +381,43 @@ void WindowTest::posterDeliversOnlyToItsAttachedWindow() {
   hooks.post(handle, 1, 8);
   QCoreApplication::processEvents();
   QCOMPARE(library_.vendorQueries, std::vector<DeviceHandle>{7});
+}
+
+void WindowTest::aBoardPresentAtStartIsShownAndAReplugGetsItsPortsBack() {
+  clock_.time = {2026, 12, 6, 7, 29, 0, 0};
+  testing::World world;
+  const HidDeviceInfo board{"/dev/hidraw1", 0x1784, 0x07D8};
+  world.plug(board);
+  const auto written = [&] {
+    std::lock_guard lock(world.mutex);
+    return world.written[board.path];
+  };
+  EventPoster poster;
+  const std::unique_ptr<HidLibrary> hidapi =
+      makeHidapiLibrary(poster.hooks(), std::make_unique<testing::FakeBackend>(world));
+  MainWindow window(*hidapi, clock_, systemFileOps());
+  poster.attach(window);
+  MessageCatcher catcher(window);
+  QVERIFY(window.start());
+  auto* picture = dynamic_cast<PictureBox*>(window.control(controlId("Picture1")));
+  QVERIFY(picture);
+  QTRY_VERIFY(picture->image() == toQImage(builtinPicture(PlugPicture::Plugged)));
+
+  const PortRow& port4 = kPortGrid[3];
+  window.core().form().acceptTyped(controlId(port4.startDate), "06.12.2026");
+  window.core().form().acceptTyped(controlId(port4.startTime), "07:30:00");
+  clock_.time.minute = 30;
+  window.core().Timer1_Timer();
+  clock_.time.second = 1;  // the timer's own ticks switch nothing more
+  const Report on{0, 4, 1, 0, 0, 0, 0, 0, 0};
+  QCOMPARE(written(), std::vector<Report>{on});
+
+  world.unplug(board);
+  QTRY_VERIFY(picture->image() == toQImage(builtinPicture(PlugPicture::Unplugged)));
+  world.plug(board);
+  QTRY_COMPARE(written(), (std::vector<Report>{on, on}));
+  QVERIFY(window.close());
+  poster.detach();
 }
 
 }  // namespace dorvan

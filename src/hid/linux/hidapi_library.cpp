@@ -116,7 +116,8 @@ bool HidapiLibrary::Connect(std::uintptr_t hostWindow) {
   if (!ensureLoaded()) return false;
   // Watching starts before the first look, so that nothing plugged in between is missed.
   watch_ = backend_->watch();
-  // Devices present now are the starting point; only later comings and goings are news.
+  // Devices present now are the starting point; only later comings and goings are
+  // news, except that a board already attached is announced as a plug below.
   takeInventory(backend_->enumerate());
   DeviceHandle board = 0;
   {
@@ -128,6 +129,11 @@ bool HidapiLibrary::Connect(std::uintptr_t hostWindow) {
   hostWindow_ = hostWindow;
   stopping_ = false;
   connected_ = true;
+  // So that the window shows the board that is there, and tells it what it commanded.
+  if (board != 0) {
+    post(Notification::Plugged, board);
+    post(Notification::Changed, 0);
+  }
   monitor_ = std::thread([this] { monitorLoop(); });
   return true;
 }
