@@ -50,8 +50,16 @@ bool MainForm::Form_Load() {
     return false;
   }
   link_.OpenHidLink(handle);
-  view_.showMessage(appTitle_, messages::kStartPrompt, MessageKind::Prompt);
+  if (start_.refusedAny) view_.showMessage(appTitle_, messages::startArgumentRefused(start_.refused), MessageKind::Error);
+  // Started unattended (after a reboot, say) nobody is there to answer a prompt.
+  if (start_.stage == 0) view_.showMessage(appTitle_, messages::kStartPrompt, MessageKind::Prompt);
   return true;
+}
+
+void MainForm::Form_Shown() {
+  if (start_.stage == 0) return;
+  selector_.pressStageButton(start_.stage);
+  tick_.resume(form_, clock_, ports_);
 }
 
 void MainForm::Form_Unload(std::int16_t& /*cancel*/) {

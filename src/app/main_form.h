@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/form_state.h"
 #include "app/form_view.h"
+#include "app/start_arguments.h"
 #include "hid/hid_library.h"
 #include "hid/hid_link.h"
 #include "hid/port_command.h"
@@ -24,10 +26,16 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
  public:
   MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files);
 
+  // The command line, before Form_Load: a stage number starts that stage unattended.
+  void takeStartArguments(const std::vector<std::string>& args) { start_ = parseStartArguments(args); }
+
   // After the window and its controls exist, before it is shown. Returns false when
   // the program cannot go on (the board library is unusable); the message has been
-  // shown and endProgram asked for.
+  // shown and endProgram asked for. With a start stage there is no prompt.
   bool Form_Load();
+  // Once the window is shown: the start stage, if one was asked for, is loaded as
+  // its button loads it, and the ports are brought to the state its schedule says.
+  void Form_Shown();
   void Form_Unload(std::int16_t& cancel);
 
   void Command25_Click() { selector_.pressStageButton(1); }
@@ -72,6 +80,7 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   Report outputReport_{};
   PortSwitch ports_;
   ClockTick tick_;
+  StartRequest start_;
 };
 
 }  // namespace dorvan

@@ -56,4 +56,10 @@ std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResu
   return text + ".\n\nDosyanın önceki içeriği olduğu gibi duruyor; kutulardaki tablo da kaybolmadı.";
 }
 
+std::string startArgumentRefused(std::string_view given) {
+  return "Başlatma parametresi anlaşılamadı: " + quoted(given) +
+         ".\n\nKabul edilen tek biçim, 1 ile 7 arasında bir kademe numarasıdır (örneğin: DORVAN.exe 3). "
+         "Program kademe seçilmeden açılıyor.";
+}
+
 }  // namespace dorvan::messages

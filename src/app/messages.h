@@ -18,5 +18,7 @@ std::string stageFileMissing(std::string_view file);
 std::string stageFileUnreadable(std::string_view file, const FileResult& r);
 std::string stageFileTooShort(std::string_view file, int lineCount);
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r);
+// The command line held something other than one stage number.
+std::string startArgumentRefused(std::string_view given);
 
 }  // namespace dorvan::messages

@@ -5,6 +5,8 @@
 #include <QStyleFactory>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
 
   dorvan::MainWindow window(*library, dorvan::systemClock(), dorvan::systemFileOps());
   poster.attach(window);
+  // QApplication has taken its own options out of argv; what is left is the program's.
+  window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));
   const int exitCode = window.start() ? QApplication::exec() : window.exitCode();
   poster.detach();
   return exitCode;

@@ -194,6 +194,7 @@ bool MainWindow::start() {
   if (!goOn || ending_) return false;
   moveToScreenCentre();
   show();
+  core_.Form_Shown();
   return true;
 }
 

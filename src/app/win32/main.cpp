@@ -1,7 +1,10 @@
 // DORVAN.exe: the main window over the core, and the message loop.
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
@@ -35,6 +38,13 @@ void reportNoWindow() {
   MessageBoxW(nullptr, L"Program penceresi açılamadı; program kapanacak.", caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
+// The C runtime has split the command line already, quotes and all.
+std::vector<std::string> startArguments() {
+  std::vector<std::string> args;
+  for (int i = 1; i < __argc; ++i) args.push_back(dorvan::win32::narrow(__wargv[i]));
+  return args;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -52,6 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   dorvan::MainForm core(view, *library, slot, dorvan::systemClock(), dorvan::systemFileOps());
   slot.attach(core.hidLink());
   view.attach(core);
+  core.takeStartArguments(startArguments());
 
   if (!core.Form_Load() || view.ending()) {
     const int code = view.ending() ? view.exitCode() : kCannotStart;
@@ -60,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return code;
   }
   view.show();
+  core.Form_Shown();
   const int code = runMessageLoop(view.handle());
   view.destroy();
   view.detach();
