@@ -32,6 +32,7 @@ bool runBitness(Context& ctx);
 bool runStages(Context& ctx);
 bool runScheduler(Context& ctx);
 bool runStorm(Context& ctx);
+bool runUnattended(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.
 bool runScreenshotHold(Context& ctx);
 

@@ -23,6 +23,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"bitness", wine_test::runBitness},          {L"stages", wine_test::runStages},
       {L"scheduler", wine_test::runScheduler},      {L"screenshot", wine_test::runScreenshotHold},
       {L"storm", wine_test::runStorm},          {L"geometry", wine_test::runGeometry},
+      {L"unattended", wine_test::runUnattended},
   };
   return all;
 }

@@ -126,6 +126,7 @@ void Session::launch() {
   SetEnvironmentVariableW(L"DORVAN_STANDIN_LOG", logPath().c_str());
   const std::wstring exe = appDir() + L"\\DORVAN.exe";
   std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!options_.arguments.empty()) commandLine += L" " + options_.arguments;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir().c_str(), &si,

@@ -19,6 +19,7 @@ struct LaunchOptions {
   bool dllBesideExe = true;
   bool dllInWorkDir = false;
   bool pictures = true;  // fis_1.bmp and fis_2.bmp in the working folder
+  std::wstring arguments;  // the command line after the program's name
 };
 
 class Session {
@@ -32,6 +33,8 @@ class Session {
   std::wstring workDir() const { return root_ + L"\\work"; }
   std::wstring workFile(const std::wstring& name) const { return workDir() + L"\\" + name; }
   std::wstring logPath() const { return root_ + L"\\standin.log"; }
+  // Unique to this run: it appears in the program's command line.
+  std::wstring rootName() const { return root_.substr(root_.find_last_of(L'\\') + 1); }
 
   // Starts the program; files in the working folder may be changed before this.
   void launch();
