@@ -39,8 +39,6 @@ DateText formatDate(const LocalTime& t);
 // clock: no time zone, so a daylight-saving jump forward is a gap like any other.
 using WallSecond = std::int64_t;
 WallSecond wallSecond(const LocalTime& t);
-// The date and time of a wall second (millisecond 0).
-LocalTime wallTime(WallSecond s);
 
 // The second a date box and a time box name, when their texts are exactly what the
 // clock shows at that second; "7:30:00", "31.02.2026" or "07:30:00 " name none.

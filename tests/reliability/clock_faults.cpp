@@ -6,6 +6,7 @@
 // through each case, prints how many "on" reports went out, and fails if any count is
 // not that, or if a case sent none.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,9 +24,14 @@ constexpr long long kDueTo = 3000;
 using Ms = long long;
 
 LocalTime wallAt(Ms ms) {
-  LocalTime t = wallTime(wallSecond(test::at(2026, 12, 6, 7, 29, 58)) + ms / 1000);
-  t.millisecond = static_cast<int>(ms % 1000);
-  return t;
+  using namespace std::chrono;
+  const sys_time<milliseconds> t = sys_days{2026y / December / 6} + 7h + 29min + 58s + milliseconds(ms);
+  const year_month_day date{floor<days>(t)};
+  const hh_mm_ss clock{t - floor<days>(t)};
+  return test::at(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                  static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(clock.hours().count()),
+                  static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()),
+                  static_cast<int>(clock.subseconds().count()));
 }
 
 // The time with its tenth of a second, and the date too where it is not the due date.
