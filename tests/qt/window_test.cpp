@@ -96,6 +96,7 @@ class WindowTest : public QObject {
   void tabOrderAndFocusFollowTheTable();
   void captionsAndClockTextsFit();
   void promptComesBeforeTheWindow();
+  void aStageArgumentStartsWithoutPromptAndResumes();
   void unusableLibraryEndsBeforeTheWindow();
   void stageLoadAndSaveThroughTheWidgets();
   void typingRefusesWhatAStageFileCannotHold();
@@ -239,6 +240,21 @@ void WindowTest::promptComesBeforeTheWindow() {
   QCOMPARE(prompt.icon, QMessageBox::NoIcon);
   QCOMPARE(prompt.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
   QCOMPARE(library_.connects, std::vector<std::uintptr_t>{window_->nativeHandle()});
+}
+
+void WindowTest::aStageArgumentStartsWithoutPromptAndResumes() {
+  clock_.time = {2026, 12, 6, 7, 30, 0, 0};
+  QFile file(QStringLiteral("kademe3.txt"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(fiftyLines({"port 1", "06.12.2026", "07:00:00", "06.12.2026", "08:00:00"}));
+  file.close();
+  window_->core().takeStartArguments({"3"});
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QVERIFY(window_->isVisible());
+  QVERIFY(catcher.seen().empty());
+  QCOMPARE(box("Text1")->text(), QStringLiteral("port 1"));
+  QCOMPARE(library_.writes, (std::vector<Report>{{0, 1, 1, 0, 0, 0, 0, 0, 0}}));
 }
 
 void WindowTest::unusableLibraryEndsBeforeTheWindow() {
