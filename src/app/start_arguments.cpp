@@ -9,8 +9,8 @@ StartRequest parseStartArguments(const std::vector<std::string>& args) {
     r.stage = args[0][0] - '0';
     return r;
   }
-  r.refusedAny = true;
-  for (std::size_t i = 0; i < args.size(); ++i) r.refused += (i > 0 ? " " : "") + args[i];
+  r.refused.emplace();
+  for (std::size_t i = 0; i < args.size(); ++i) *r.refused += (i > 0 ? " " : "") + args[i];
   return r;
 }
 

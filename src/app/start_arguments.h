@@ -2,15 +2,16 @@
 // with, unattended ("DORVAN.exe 3").
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace dorvan {
 
 struct StartRequest {
-  int stage = 0;        // 1-7: load this stage and resume it, with no prompt; 0: none
-  std::string refused;  // the arguments as given, when they are not one stage number
-  bool refusedAny = false;
+  int stage = 0;  // 1-7: load this stage and resume it, with no prompt; 0: none
+  // The arguments as given, when they are not one stage number.
+  std::optional<std::string> refused;
 };
 
 // The arguments after the program's own name, UTF-8.

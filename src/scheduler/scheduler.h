@@ -48,7 +48,6 @@ class PortSwitch {
   void turn(const PortControls& port, PortState state);
   // One report per port commanded in this run, its last state, in port order.
   void resendCommanded();
-  std::optional<PortState> lastCommanded(int port) const { return commanded_[port - 1]; }
 
  private:
   FormState& form_;
