@@ -7,17 +7,20 @@ what=${1:-all}
 native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              clang libclang-rt-14-dev
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
-             xvfb xauth imagemagick)
+             xvfb xauth imagemagick
+             dpkg-dev file)  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
+# The package tests: lintian, and xdotool to find the unpacked program's windows.
+package_test_pkgs=(lintian xdotool)
 bench_pkgs=(xdotool x11-utils)
 
 case "$what" in
   bench) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${bench_pkgs[@]}") ;;
   native) pkgs=("${native_pkgs[@]}") ;;
   windows) pkgs=("${windows_pkgs[@]}") ;;
-  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}") ;;
+  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${package_test_pkgs[@]}") ;;
   *) echo "usage: $0 [native|windows|all|bench]" >&2; exit 2 ;;
 esac
 

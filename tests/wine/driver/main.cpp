@@ -24,6 +24,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"scheduler", wine_test::runScheduler},      {L"screenshot", wine_test::runScreenshotHold},
       {L"storm", wine_test::runStorm},          {L"geometry", wine_test::runGeometry},
       {L"unattended", wine_test::runUnattended},
+      {L"package", wine_test::runPackage},
   };
   return all;
 }

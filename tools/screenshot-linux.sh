@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Takes the guide's picture of the Linux window: dorvan under Xvfb with a demo
+# stage loaded (the prompt answered, "KADEME 1" pressed) and port 2 switched on.
+# Builds nothing: run `cmake --build --preset linux` first.
+#   tools/screenshot-linux.sh [BUILD_DIR] [OUT]    (defaults: build/linux, docs/window-linux.png)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build/linux}")
+out=$(realpath -m "${2:-$root/docs/window-linux.png}")
+
+program=$build/src/app/qt/dorvan
+for f in "$program" "$build/gen/fis_1.bmp" "$build/gen/fis_2.bmp"; do
+  [ -f "$f" ] || { echo "missing $f: build the linux preset first" >&2; exit 1; }
+done
+for tool in xvfb-run xdotool import iconv; do
+  command -v "$tool" >/dev/null || { echo "missing $tool: scripts/install-deps.sh bench installs it" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$build/gen/fis_1.bmp" "$build/gen/fis_2.bmp" "$work/"
+
+# The Windows picture's demo stage; port 2 starts three seconds from now, so that
+# it is switched on when the picture is taken.
+due=$(date -d '+3 seconds' '+%d.%m.%Y %H:%M:%S')
+{
+  printf '%s\n' "BAHÇE SULAMA" 07.12.2026 06:30:00 07.12.2026 07:00:00
+  printf '%s\n' "AKVARYUM IŞIĞI" ${due} 07.12.2026 20:00:00
+  printf '%s\n' "KOMBİ" 08.12.2026 05:45:00 08.12.2026 09:15:00
+  printf '%s\n' "SERA ISITICI" 08.12.2026 22:00:00 09.12.2026 06:00:00
+  printf '%s\n' "GİRİŞ LAMBASI" 09.12.2026 18:30:00 09.12.2026 23:59:00
+  printf '%s\n' "HAVALANDIRMA" 10.12.2026 12:00:00 10.12.2026 12:30:00
+  printf '%s\n' "ÇAMAŞIR MAKİNESİ" 11.12.2026 02:00:00 11.12.2026 04:00:00
+  printf '\n\n\n\n\n'
+  printf '%s\n' "DEPO POMPASI" 12.12.2026 10:00:00 12.12.2026 10:05:00
+  printf '%s\n' "ŞOFBEN" 31.12.2026 23:00:00 01.01.2027 01:00:00
+} | sed 's/$/\r/' | iconv -f UTF-8 -t CP1254 >"$work/kademe1.txt"
+
+mkdir -p "$(dirname "$out")"
+export program work out QT_QPA_PLATFORM=xcb
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -u
+  cd "$work"
+  "$program" >"$work/dorvan.log" 2>&1 &
+  pid=$!
+  trap "kill $pid 2>/dev/null" EXIT
+  window() {  # the visible window with the caption whose width is in [$1, $2]
+    local id w
+    for _ in $(seq 300); do
+      for id in $(xdotool search --onlyvisible --name "^KAVRUN 18F2550 MERVALTO\$" 2>/dev/null); do
+        w=$(xdotool getwindowgeometry --shell "$id" | sed -n "s/^WIDTH=//p")
+        if [ "$w" -ge "$1" ] && [ "$w" -le "$2" ]; then echo "$id"; return 0; fi
+      done
+      sleep 0.1
+    done
+    cat "$work/dorvan.log" >&2
+    return 1
+  }
+  prompt=$(window 1 600)
+  xdotool windowfocus --sync "$prompt" key Return
+  main=$(window 900 1100)
+  # "KADEME 1": 0, 8640, 1695 x 495 twips, 15 twips to the pixel; its centre.
+  xdotool mousemove --window "$main" 56 592 click 1
+  sleep 4
+  import -window "$main" "$out"'
+echo "wrote $out"
