@@ -60,7 +60,12 @@ class SteppingClock final : public Clock {
     const long tenth = ticks_;
     ++ticks_;
     const long s = (tenth / 10) % 86400;
-    return {2026, 12, 6, static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60),
+    return {2026,
+            12,
+            6,
+            static_cast<int>(s / 3600),
+            static_cast<int>(s / 60 % 60),
+            static_cast<int>(s % 60),
             static_cast<int>(tenth % 10 * 100)};
   }
 

@@ -50,8 +50,7 @@ bool MainForm::Form_Load() {
     return false;
   }
   link_.OpenHidLink(handle);
-  if (start_.refused)
-    view_.showMessage(appTitle_, messages::startArgumentRefused(*start_.refused), MessageKind::Error);
+  if (start_.refused) view_.showMessage(appTitle_, messages::startArgumentRefused(*start_.refused), MessageKind::Error);
   // Started unattended (after a reboot, say) nobody is there to answer a prompt.
   if (start_.stage == 0) view_.showMessage(appTitle_, messages::kStartPrompt, MessageKind::Prompt);
   return true;

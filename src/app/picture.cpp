@@ -58,7 +58,8 @@ std::optional<Image> decodeBmp(std::span<const std::uint8_t> file) {
   img.height = height;
   img.pixels.resize(static_cast<std::size_t>(width) * height);
   for (std::int32_t y = 0; y < height; ++y) {
-    const auto row = static_cast<std::size_t>(dataOffset + rowBytes * static_cast<std::uint64_t>(bottomUp ? height - 1 - y : y));
+    const auto row =
+        static_cast<std::size_t>(dataOffset + rowBytes * static_cast<std::uint64_t>(bottomUp ? height - 1 - y : y));
     std::uint32_t* out = &img.pixels[static_cast<std::size_t>(y) * width];
     for (std::int32_t x = 0; x < width; ++x) {
       switch (bits) {

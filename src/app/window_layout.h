@@ -61,8 +61,8 @@ struct WindowSpec {
 };
 
 inline constexpr WindowSpec kMainWindow{
-    "MainForm", "KAVRUN 18F2550 MERVALTO", 14805, 9435, kFormBackground,
-    FontSpec{"MS Sans Serif", 13.5, 18, true, 162}};
+    "MainForm", "KAVRUN 18F2550 MERVALTO", 14805, 9435, kFormBackground, FontSpec{"MS Sans Serif", 13.5, 18, true, 162},
+};
 
 inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kPortCount = 10;
@@ -128,15 +128,12 @@ constexpr int numberOf(std::string_view name) {
   return n;
 }
 
-constexpr bool startsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
+constexpr bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // Tab order: the stage buttons from KADEME2 to KAYDET, then KADEME 1; the text
 // boxes by falling number; Picture1; Text1 last.
-inline constexpr std::array<std::string_view, 8> kButtonTabOrder{
-    "Command34", "Command33", "Command32", "Command31",
-    "Command29", "Command28", "Command27", "Command25"};
+inline constexpr std::array<std::string_view, 8> kButtonTabOrder{"Command34", "Command33", "Command32", "Command31",
+                                                                 "Command29", "Command28", "Command27", "Command25"};
 
 constexpr int tabIndexOf(std::string_view name) {
   for (int i = 0; i < static_cast<int>(kButtonTabOrder.size()); ++i)
@@ -199,12 +196,11 @@ inline constexpr std::array<ControlSpec, kFixedCount> kFixedControls{{
     fixed("Label15", Kind::Label, {13440, 960, 1095, 375}, "SAAT"),
 }};
 
-constexpr ControlSpec cell(std::string_view name, const Column& col, int top, std::string_view caption,
-                           Color back) {
+constexpr ControlSpec cell(std::string_view name, const Column& col, int top, std::string_view caption, Color back) {
   int width = col.width;
   if (name == kWideEndDateBox) width = kWideEndDateWidth;
-  return ControlSpec{name, col.kind, {col.left, top, width, kRowHeight}, caption, back, col.maxLength,
-                     tabIndexOf(name)};
+  const TwipRect rect{col.left, top, width, kRowHeight};
+  return ControlSpec{name, col.kind, rect, caption, back, col.maxLength, tabIndexOf(name)};
 }
 
 inline constexpr int kControlCount = kFixedCount + kPortCount * 7 + static_cast<int>(kButtonRow.size());
@@ -223,17 +219,17 @@ constexpr std::array<ControlSpec, kControlCount> buildControls() {
     out[i++] = cell(row.endDate, kEndDateColumn, boxTop(p), "", kSystemColor);
     out[i++] = cell(row.endTime, kEndTimeColumn, boxTop(p), "", kSystemColor);
   }
-  for (const ButtonRowEntry& b : kButtonRow)
-    out[i++] = ControlSpec{b.name, Kind::Button, {b.left, kButtonTop, b.width, kButtonHeight},
-                           b.caption, b.back, 0, tabIndexOf(b.name)};
+  for (const ButtonRowEntry& b : kButtonRow) {
+    const TwipRect rect{b.left, kButtonTop, b.width, kButtonHeight};
+    out[i++] = ControlSpec{b.name, Kind::Button, rect, b.caption, b.back, 0, tabIndexOf(b.name)};
+  }
   return out;
 }
 
 }  // namespace layout_detail
 
 // Every control of the main window.
-inline constexpr std::array<ControlSpec, layout_detail::kControlCount> kControls =
-    layout_detail::buildControls();
+inline constexpr std::array<ControlSpec, layout_detail::kControlCount> kControls = layout_detail::buildControls();
 
 // The index of a control in kControls; a wrong name fails to compile where it is constant.
 constexpr ControlId controlId(std::string_view name) {
@@ -250,9 +246,7 @@ constexpr const ControlSpec& controlSpec(ControlId id) { return kControls[id]; }
 std::array<ControlId, kControls.size()> creationOrder();
 
 // Twips to device pixels at the given resolution; every rectangle scales by the same factor.
-constexpr int twipsToPixels(int twips, int dpi) {
-  return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch;
-}
+constexpr int twipsToPixels(int twips, int dpi) { return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch; }
 
 }  // namespace dorvan
 

@@ -8,8 +8,8 @@
 namespace dorvan {
 
 using DeviceHandle = std::uint32_t;
-inline constexpr std::uint32_t kBoardVendorId = 6020;   // 0x1784
-inline constexpr std::uint32_t kBoardProductId = 2008;  // 0x07D8
+inline constexpr std::uint32_t kBoardVendorId = 6020;        // 0x1784
+inline constexpr std::uint32_t kBoardProductId = 2008;       // 0x07D8
 inline constexpr std::uint32_t kDeviceNotification = 32968;  // WM_APP + 200
 
 enum class Notification : std::uint32_t { Plugged = 1, Unplugged = 2, Changed = 3, Read = 4 };

@@ -68,10 +68,15 @@ WallSecond wallSecond(const LocalTime& t) {
 std::optional<WallSecond> instantOf(std::string_view date, std::string_view time) {
   if (date.size() != DateText{}.size() || time.size() != TimeText{}.size()) return std::nullopt;
   if (date[2] != '.' || date[5] != '.' || time[2] != ':' || time[5] != ':') return std::nullopt;
-  const LocalTime t{digitsAt(date, 6, 4), digitsAt(date, 3, 2), digitsAt(date, 0, 2), digitsAt(time, 0, 2),
-                    digitsAt(time, 3, 2),  digitsAt(time, 6, 2), 0};
-  if (t.year < 0 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) ||
-      t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+  const LocalTime t{digitsAt(date, 6, 4),
+                    digitsAt(date, 3, 2),
+                    digitsAt(date, 0, 2),
+                    digitsAt(time, 0, 2),
+                    digitsAt(time, 3, 2),
+                    digitsAt(time, 6, 2),
+                    0};
+  if (t.year < 0 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 ||
+      t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
     return std::nullopt;
   return wallSecond(t);
 }

@@ -19,8 +19,7 @@ bool instantIs(const FormState& form, ControlId dateBox, ControlId timeBox, std:
 
 // The state the port's latest instant in (after, upTo] asks for. When its start and
 // end are the same second the end wins, as the order of a tick's checks leaves it.
-std::optional<PortState> latestSwitch(const FormState& form, const PortControls& p, WallSecond after,
-                                      WallSecond upTo) {
+std::optional<PortState> latestSwitch(const FormState& form, const PortControls& p, WallSecond after, WallSecond upTo) {
   const auto within = [&](std::optional<WallSecond> s) { return s && *s > after && *s <= upTo; };
   const std::optional<WallSecond> on = instantOf(form.text(p.startDate), form.text(p.startTime));
   const std::optional<WallSecond> off = instantOf(form.text(p.endDate), form.text(p.endTime));

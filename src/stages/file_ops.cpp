@@ -17,8 +17,7 @@ FileResult readChunks(FileOps& files, std::string_view path,
   return result;
 }
 
-FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes,
-                         std::vector<std::uint8_t>& out) {
+FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
   out.clear();
   bool tooLarge = false;
   FileResult result = readChunks(files, path, [&](const std::uint8_t* data, std::size_t size) {

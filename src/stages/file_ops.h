@@ -51,7 +51,6 @@ FileResult readChunks(FileOps& files, std::string_view path,
                       const std::function<bool(const std::uint8_t* data, std::size_t size)>& take);
 
 // The whole file, refused (FileError::Other) when it is larger than maxBytes.
-FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes,
-                         std::vector<std::uint8_t>& out);
+FileResult readWholeFile(FileOps& files, std::string_view path, std::size_t maxBytes, std::vector<std::uint8_t>& out);
 
 }  // namespace dorvan

@@ -18,8 +18,8 @@ inline constexpr std::size_t kMaxStageFileBytes = 1 << 20;
 struct StageReadResult {
   enum class Status : std::uint8_t { Ok, NotFound, Unreadable, TooShort };
   Status status = Status::Ok;
-  FileResult file;      // why it could not be opened or read
-  int lineCount = 0;    // lines found when TooShort
+  FileResult file;    // why it could not be opened or read
+  int lineCount = 0;  // lines found when TooShort
 };
 
 // Reads one value a line, verbatim; CR LF, LF and CR all end a line, and the last

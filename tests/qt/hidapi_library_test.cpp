@@ -235,13 +235,12 @@ TEST_F(HidapiLibraryTest, DisconnectStopsEveryThreadAndClosesEveryDevice) {
 TEST(SystemHidapi, ConnectEnumerateWriteAndDisconnect) {
   std::mutex mutex;
   std::vector<std::uint32_t> codes;
-  auto library = makeHidapiLibrary(
-      {[&](std::uintptr_t, std::uint32_t code, std::uint32_t) {
-         std::lock_guard lock(mutex);
-         codes.push_back(code);
-       },
-       nullptr},
-      makeSystemHidBackend());
+  auto library = makeHidapiLibrary({[&](std::uintptr_t, std::uint32_t code, std::uint32_t) {
+                                      std::lock_guard lock(mutex);
+                                      codes.push_back(code);
+                                    },
+                                    nullptr},
+                                   makeSystemHidBackend());
   ASSERT_EQ(library->load(), "");
   ASSERT_TRUE(library->Connect(kWindow));
   const DeviceHandle board = library->GetHandle(kBoardVendorId, kBoardProductId);

@@ -79,8 +79,8 @@ void ScreenshotTest::indicatorsAndButtonsShowTheirColours() {
     const qreal ratio = shot.devicePixelRatio();
     return QRectF(r.topLeft() * ratio, r.size() * ratio).toRect();
   };
-  QCOMPARE(colourAtCentre(shot, at("Label21")), QColor(255, 0, 0));   // port 1 switched on
-  QCOMPARE(colourAtCentre(shot, at("Label32")), QColor(0, 0, 255));   // port 2 as it was
+  QCOMPARE(colourAtCentre(shot, at("Label21")), QColor(255, 0, 0));    // port 1 switched on
+  QCOMPARE(colourAtCentre(shot, at("Label32")), QColor(0, 0, 255));    // port 2 as it was
   QCOMPARE(colourAtCentre(shot, at("Command33")), QColor(255, 0, 0));  // the chosen stage
   QCOMPARE(colourAtCentre(shot, at("Command25")), QColor(0, 0, 255));
   QCOMPARE(colourAtCentre(shot, at("Command27")), QColor(0, 255, 0));  // KAYDET

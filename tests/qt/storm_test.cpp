@@ -133,8 +133,8 @@ struct Notice {
 // every time), another device of the vendor coming and going, the device set
 // changing and input reports arriving.
 std::vector<Notice> chatter(int count, std::uint32_t seed) {
-  static const Notice kinds[] = {{1, kBoard}, {1, kBoard}, {2, kBoard}, {2, kBoard}, {1, kOtherDevice},
-                                 {2, kOtherDevice}, {3, 0}, {3, 0}, {4, kBoard}, {4, kBoard}};
+  static const Notice kinds[] = {{1, kBoard},       {1, kBoard}, {2, kBoard}, {2, kBoard}, {1, kOtherDevice},
+                                 {2, kOtherDevice}, {3, 0},      {3, 0},      {4, kBoard}, {4, kBoard}};
   std::vector<Notice> out;
   out.reserve(static_cast<std::size_t>(count));
   std::uint32_t state = seed;
@@ -281,15 +281,17 @@ void StormTest::tenThousandNotificationsLeaveNothingBehind() {
   QTest::qWait(300);
   const Resources after = measure();
 
-  qInfo("%d notifications in %lld ms; with the %d of the warm-up: GetVendorID=%ld GetProductID=%ld GetHandle=%ld "
-        "SetReadNotify=%ld Read=%ld passed on=%ld (plug %ld, unplug %ld, change %ld, read %ld) out of step=%ld",
-        kStormSize, static_cast<long long>(took), kWarmUpSize, library_.calls[kGetVendorID],
-        library_.calls[kGetProductID], library_.calls[kGetHandle], library_.calls[kSetReadNotify],
-        library_.calls[kRead], passedOn_->total(), passedOn_->byCode[1], passedOn_->byCode[2], passedOn_->byCode[3],
-        passedOn_->byCode[4], passedOn_->outOfStep);
-  qInfo("before the storm: resident %ld KiB, heap in use %ld KiB, %ld open fds; "
-        "after: resident %ld KiB, heap in use %ld KiB, %ld open fds",
-        before.residentKiB, before.heapInUseKiB, before.openFds, after.residentKiB, after.heapInUseKiB, after.openFds);
+  qInfo(
+      "%d notifications in %lld ms; with the %d of the warm-up: GetVendorID=%ld GetProductID=%ld GetHandle=%ld "
+      "SetReadNotify=%ld Read=%ld passed on=%ld (plug %ld, unplug %ld, change %ld, read %ld) out of step=%ld",
+      kStormSize, static_cast<long long>(took), kWarmUpSize, library_.calls[kGetVendorID],
+      library_.calls[kGetProductID], library_.calls[kGetHandle], library_.calls[kSetReadNotify], library_.calls[kRead],
+      passedOn_->total(), passedOn_->byCode[1], passedOn_->byCode[2], passedOn_->byCode[3], passedOn_->byCode[4],
+      passedOn_->outOfStep);
+  qInfo(
+      "before the storm: resident %ld KiB, heap in use %ld KiB, %ld open fds; "
+      "after: resident %ld KiB, heap in use %ld KiB, %ld open fds",
+      before.residentKiB, before.heapInUseKiB, before.openFds, after.residentKiB, after.heapInUseKiB, after.openFds);
 
   QCOMPARE(library_.calls[kGetVendorID], expected.ids);
   QCOMPARE(library_.calls[kGetProductID], expected.ids);
@@ -303,8 +305,9 @@ void StormTest::tenThousandNotificationsLeaveNothingBehind() {
   // Every file a handler opens is closed before it returns.
   QCOMPARE(after.openFds, before.openFds);
 #ifdef DORVAN_SANITIZED
-  qInfo("memory not compared: the sanitizer keeps its own heap and holds freed memory back; "
-        "its leak check runs at exit");
+  qInfo(
+      "memory not compared: the sanitizer keeps its own heap and holds freed memory back; "
+      "its leak check runs at exit");
 #else
   // Settled, the heap in use stays within a kilobyte over 60,000 notifications, so
   // 16 KiB catches anything lost per notification (the least a lost allocation

@@ -103,7 +103,9 @@ struct Scenario {
 // The readings from just before the due second to just after it, runs of 100 ms steps
 // written first-last, with an arrow where the clock jumped.
 std::string around(const std::vector<Ms>& readings) {
-  const auto jumpsAt = [&](std::size_t k) { return k > 0 && k < readings.size() && readings[k] - readings[k - 1] != 100; };
+  const auto jumpsAt = [&](std::size_t k) {
+    return k > 0 && k < readings.size() && readings[k] - readings[k - 1] != 100;
+  };
   std::size_t lo = readings.size(), hi = 0;
   for (std::size_t i = 0; i < readings.size(); ++i) {
     const bool near = readings[i] >= kDueFrom - 300 && readings[i] < kDueTo + 300;

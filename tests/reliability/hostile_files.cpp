@@ -134,8 +134,8 @@ int loadStageOne() {
   } else {
     const std::string_view first = form.form().text(kPositionToBox[0]);
     const std::string_view last = form.form().text(kPositionToBox[kTableSize - 1]);
-    outcome = "loaded; line 1 " + std::to_string(first.size()) + " bytes, line 50 " + std::to_string(last.size()) +
-              " bytes";
+    outcome =
+        "loaded; line 1 " + std::to_string(first.size()) + " bytes, line 50 " + std::to_string(last.size()) + " bytes";
   }
   outcome += "\t" + std::to_string(highWaterKb("self"));
   std::fwrite(outcome.data(), 1, outcome.size(), stdout);
@@ -144,7 +144,7 @@ int loadStageOne() {
 
 struct Measured {
   std::string outcome;
-  long peakKb = 0;       // ru_maxrss: the child, counting its copy of this process before exec
+  long peakKb = 0;        // ru_maxrss: the child, counting its copy of this process before exec
   long highWaterKb = -1;  // VmHWM: the loading program alone
   double seconds = 0;
   bool finished = false;
@@ -168,7 +168,8 @@ Measured runInChild(const char* self, const char* name, int timeoutSeconds) {
   char buffer[512];
   const auto deadline = start + std::chrono::seconds(timeoutSeconds);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     const ssize_t n = read(out[0], buffer, sizeof buffer);
     if (n <= 0) {
@@ -213,8 +214,9 @@ std::string humanSize(const char* path) {
 }
 
 int runAll(const char* self, long maxRssMb, int timeoutSeconds, int endlessTimeoutSeconds, const std::string& only) {
-  std::printf("| case | file | outcome | peak RSS, ru_maxrss (MB) | VmHWM (MB) | wall (s) |\n"
-              "|---|---|---|---|---|---|\n");
+  std::printf(
+      "| case | file | outcome | peak RSS, ru_maxrss (MB) | VmHWM (MB) | wall (s) |\n"
+      "|---|---|---|---|---|---|\n");
   bool within = true;
   for (const Case& c : cases()) {
     if (!only.empty() && only != c.name) continue;
@@ -244,10 +246,14 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--case") return dorvan::reliability::loadStageOne();
-    if (flag == "--max-rss-mb") maxRssMb = std::atol(argv[i + 1]);
-    else if (flag == "--timeout-s") timeoutSeconds = std::atoi(argv[i + 1]);
-    else if (flag == "--endless-timeout-s") endlessTimeoutSeconds = std::atoi(argv[i + 1]);
-    else if (flag == "--only") only = argv[i + 1];
+    if (flag == "--max-rss-mb")
+      maxRssMb = std::atol(argv[i + 1]);
+    else if (flag == "--timeout-s")
+      timeoutSeconds = std::atoi(argv[i + 1]);
+    else if (flag == "--endless-timeout-s")
+      endlessTimeoutSeconds = std::atoi(argv[i + 1]);
+    else if (flag == "--only")
+      only = argv[i + 1];
   }
   signal(SIGPIPE, SIG_IGN);
   return dorvan::reliability::runAll("/proc/self/exe", maxRssMb, timeoutSeconds, endlessTimeoutSeconds, only);

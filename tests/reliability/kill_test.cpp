@@ -111,8 +111,7 @@ TEST(KillDuringSave, TheStageFileIsAlwaysTheWholeOldOrTheWholeNewTable) {
     const std::string onDisk = readBytes(stage);
     const bool old = onDisk == tables.bytes[finished % 2];
     const bool fresh = begun != finished && onDisk == tables.bytes[begun % 2];
-    ASSERT_TRUE(old || fresh) << "kill " << k << ": " << onDisk.size() << " bytes, saves " << finished << "/"
-                              << begun;
+    ASSERT_TRUE(old || fresh) << "kill " << k << ": " << onDisk.size() << " bytes, saves " << finished << "/" << begun;
     StageValues values;
     ASSERT_EQ(readStageFile(systemFileOps(), kStage, values).status, StageReadResult::Status::Ok);
     ASSERT_EQ(values, tables.values[(fresh ? begun : finished) % 2]);
@@ -130,8 +129,8 @@ TEST(KillDuringSave, TheStageFileIsAlwaysTheWholeOldOrTheWholeNewTable) {
   std::printf(
       "kills %d, killed mid-save %d, saves completed %ld, data lost 0, temporary file left after %d kills "
       "(%d of them a whole table), %.1f s\n",
-      figures.kills, figures.killedMidSave, figures.saves, figures.leftoverTemporary,
-      figures.leftoverTemporaryWhole, seconds);
+      figures.kills, figures.killedMidSave, figures.saves, figures.leftoverTemporary, figures.leftoverTemporaryWhole,
+      seconds);
   EXPECT_EQ(figures.kills, kKills);
   EXPECT_GT(figures.saves, 0) << "the child must get some saves done between kills";
   EXPECT_GT(figures.killedMidSave, kKills / 2) << "most kills must land inside a save to mean anything";

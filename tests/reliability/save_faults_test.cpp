@@ -165,7 +165,9 @@ struct SaveFaults : ::testing::TestWithParam<std::tuple<Where, Step>> {
     const auto now = folderNow();
     ASSERT_EQ(now.size(), 1u) << "the next save leaves only the stage file";
     const std::string& saved = now.at(std::string(kStage));
-    EXPECT_EQ(saved.substr(0, 15), "\xDE" "ofben, banyo\r\n");
+    EXPECT_EQ(saved.substr(0, 15),
+              "\xDE"
+              "ofben, banyo\r\n");
     EXPECT_EQ(saved.substr(saved.size() - 10), "23:59:59\r\n");
     type("Text1", "");
     press(kButton);
@@ -221,8 +223,8 @@ INSTANTIATE_TEST_SUITE_P(InMemory, SaveFaults,
                          nameOf);
 INSTANTIATE_TEST_SUITE_P(OnDisk, SaveFaults,
                          ::testing::Combine(::testing::Values(Where::Disk),
-                                            ::testing::Values(Step::Create, Step::Write, Step::ShortWrite,
-                                                              Step::Flush, Step::Replace)),
+                                            ::testing::Values(Step::Create, Step::Write, Step::ShortWrite, Step::Flush,
+                                                              Step::Replace)),
                          nameOf);
 // A failed create leaves nothing to clean up.
 INSTANTIATE_TEST_SUITE_P(AfterCreate, CleanUpFails,

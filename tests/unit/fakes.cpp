@@ -40,9 +40,9 @@ void FakeView::showMessage(std::string_view title, std::string_view text, Messag
 
 std::string FakeLibrary::load() { return loadProblem; }
 
-#define RECORD(text)                                \
-  do {                                              \
-    calls.push_back(text);                          \
+#define RECORD(text)                                   \
+  do {                                                 \
+    calls.push_back(text);                             \
     if (sharedLog) sharedLog->push_back(calls.back()); \
   } while (0)
 

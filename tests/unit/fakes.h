@@ -60,9 +60,7 @@ class FakeLibrary : public HidLibrary {
   std::vector<std::string>* sharedLog = nullptr;   // also append calls here, for ordering across fakes
 };
 
-constexpr DeviceHandle deviceHandle(std::uint32_t vendor, std::uint32_t product) {
-  return (vendor << 16) | product;
-}
+constexpr DeviceHandle deviceHandle(std::uint32_t vendor, std::uint32_t product) { return (vendor << 16) | product; }
 
 class FakeSlot : public WindowProcSlot {
  public:

@@ -164,8 +164,8 @@ TEST_F(Lifecycle, AMissingOrBrokenPictureFileFallsBackToTheBuiltInPicture) {
 }
 
 TEST(Pictures, StoredAndBuiltInPicturesHaveTheBoxSize) {
-  for (const Image* img : {&storedPicture(), &builtinPicture(PlugPicture::Plugged),
-                           &builtinPicture(PlugPicture::Unplugged)}) {
+  for (const Image* img :
+       {&storedPicture(), &builtinPicture(PlugPicture::Plugged), &builtinPicture(PlugPicture::Unplugged)}) {
     EXPECT_EQ(img->width, 147);
     EXPECT_EQ(img->height, 53);
   }

@@ -67,13 +67,13 @@ TEST_F(Tick, TheEndInstantSwitchesOffWithItsOwnReport) {
 }
 
 TEST_F(Tick, OnlyTheExactTextOfTheExactDayFires) {
-  schedule(1, "07.12.2026", "07:30:00");  // another day
-  schedule(2, "06.12.2026", "07:30");     // no seconds
-  schedule(3, "06.12.2026", "7:30:00");   // no leading zero
-  schedule(4, "06.12.2026", " 07:30:00"); // leading space
-  schedule(5, "06.12.2026", "07.30.00");  // other separator
+  schedule(1, "07.12.2026", "07:30:00");   // another day
+  schedule(2, "06.12.2026", "07:30");      // no seconds
+  schedule(3, "06.12.2026", "7:30:00");    // no leading zero
+  schedule(4, "06.12.2026", " 07:30:00");  // leading space
+  schedule(5, "06.12.2026", "07.30.00");   // other separator
   schedule(6, "6.12.2026", "07:30:00");
-  schedule(7, "", "");                    // empty never equals the clock
+  schedule(7, "", "");  // empty never equals the clock
   tickAt(at(2026, 12, 6, 7, 30, 0));
   EXPECT_TRUE(library.written.empty());
   for (int p = 1; p <= 10; ++p) EXPECT_EQ(indicator(p), kBlue);

@@ -106,7 +106,8 @@ class EndlessFile : public FakeFiles {
   }
   FileResult read(Handle, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override {
     got = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size_ - pos_));
-    for (std::size_t i = 0; i < got; ++i) buffer[i] = (fill_ == 'L' && (pos_ + i) % 3 == 2) ? '\n' : std::uint8_t(fill_);
+    for (std::size_t i = 0; i < got; ++i)
+      buffer[i] = (fill_ == 'L' && (pos_ + i) % 3 == 2) ? '\n' : std::uint8_t(fill_);
     pos_ += got;
     largestRead = std::max(largestRead, capacity);
     return {};
@@ -169,7 +170,9 @@ TEST(StageFileWrite, WritesOneLinePerValueInWindows1254) {
   ASSERT_TRUE(writeStageFile(files, "kademe4.txt", table).ok());
   std::string got = files.files.at("kademe4.txt");
   EXPECT_EQ(got.size(), 6u + 8u + 100u);
-  EXPECT_EQ(got.substr(0, 8), "\xDE" "ofben\r\n");
+  EXPECT_EQ(got.substr(0, 8),
+            "\xDE"
+            "ofben\r\n");
   EXPECT_EQ(got.substr(got.size() - 10), "07:30:00\r\n");
   EXPECT_FALSE(files.files.count(temporaryPathFor("kademe4.txt")));
   ASSERT_TRUE(writeStageFile(files, "kademe4.txt", table).ok());

@@ -76,7 +76,9 @@ TEST_F(Stages, AMissingFileChoosesTheStageKeepsTheBoxesAndSaysKaydetWillCreateIt
   EXPECT_EQ(view.messages.back().title, "KAVRUN 18F2550 MERVALTO");
   press("Command27");
   ASSERT_TRUE(files.files.count("kademe5.txt"));
-  EXPECT_EQ(files.files["kademe5.txt"].substr(0, 9), "Is\xFDt\xFD" "c\xFD\r\n");
+  EXPECT_EQ(files.files["kademe5.txt"].substr(0, 9),
+            "Is\xFDt\xFD"
+            "c\xFD\r\n");
 }
 
 TEST_F(Stages, AShortOrUnreadableFileChangesNothingSoKaydetCannotOverwriteIt) {
@@ -113,7 +115,8 @@ TEST_F(Stages, KaydetWithNoStageChosenWritesNothingAndSaysNothing) {
 }
 
 TEST_F(Stages, KaydetWritesTheBoxesAsTheyAreIntoTheCurrentStageOnly) {
-  for (const StageButton& b : kStageButtons) files.files[std::string(b.file)] = numberedStage(std::string(1, char('0' + b.stage)));
+  for (const StageButton& b : kStageButtons)
+    files.files[std::string(b.file)] = numberedStage(std::string(1, char('0' + b.stage)));
   const auto before = files.files;
   press("Command32");
   type("Text21", "18:00:00");
@@ -166,7 +169,8 @@ TEST_F(Stages, ValuesSurviveASaveAndALoad) {
   press("Command27");
   for (std::size_t i = 0; i < values.size(); ++i) type(controlSpec(kPositionToBox[i]).name, "");
   press("Command25");
-  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(text(controlSpec(kPositionToBox[i]).name), cutToCharacters(values[i], kPositionLimits[i]));
+  for (std::size_t i = 0; i < values.size(); ++i)
+    EXPECT_EQ(text(controlSpec(kPositionToBox[i]).name), cutToCharacters(values[i], kPositionLimits[i]));
 }
 
 TEST_F(Stages, LoadingLeavesIndicatorsAndClockLabelsAlone) {

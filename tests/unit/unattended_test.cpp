@@ -65,12 +65,12 @@ TEST_F(Unattended, APluggedBoardGetsTheLastStateOfEveryCommandedPortAgain) {
 
 TEST_F(Unattended, AStageArgumentLoadsThatStageWithoutPromptAndResumesItsSchedule) {
   // 07:30:00 on 06.12.2026 is now.
-  writeStage(3, {{1, {"06.12.2026", "07:00:00", "06.12.2026", "08:00:00"}},   // on since 07:00
-                 {2, {"06.12.2026", "06:00:00", "06.12.2026", "07:00:00"}},   // on and off again: off
-                 {4, {"06.12.2026", "07:30:00", "06.12.2026", "07:30:00"}},   // both now: off
-                 {6, {"07.12.2026", "07:00:00", "", ""}},                     // tomorrow: nothing yet
-                 {7, {"06.12.2026", "7:00:00", "6.12.2026", "07:00:00"}},     // not the clock's texts
-                 {9, {"05.12.2026", "23:59:59", "", ""}}});                   // yesterday, still on
+  writeStage(3, {{1, {"06.12.2026", "07:00:00", "06.12.2026", "08:00:00"}},  // on since 07:00
+                 {2, {"06.12.2026", "06:00:00", "06.12.2026", "07:00:00"}},  // on and off again: off
+                 {4, {"06.12.2026", "07:30:00", "06.12.2026", "07:30:00"}},  // both now: off
+                 {6, {"07.12.2026", "07:00:00", "", ""}},                    // tomorrow: nothing yet
+                 {7, {"06.12.2026", "7:00:00", "6.12.2026", "07:00:00"}},    // not the clock's texts
+                 {9, {"05.12.2026", "23:59:59", "", ""}}});                  // yesterday, still on
   startWith({"3"});
   EXPECT_TRUE(view.messages.empty()) << "no prompt, no message";
   EXPECT_EQ(form.currentStage(), 3);

@@ -106,8 +106,10 @@ TEST(WindowLayout, LabelsAreCreatedLastSoTheyLieBeneath) {
   const auto order = creationOrder();
   bool seenLabel = false;
   for (ControlId id : order) {
-    if (controlSpec(id).kind == Kind::Label) seenLabel = true;
-    else EXPECT_FALSE(seenLabel) << controlSpec(id).name << " would lie beneath a label";
+    if (controlSpec(id).kind == Kind::Label)
+      seenLabel = true;
+    else
+      EXPECT_FALSE(seenLabel) << controlSpec(id).name << " would lie beneath a label";
   }
 }
 

@@ -20,8 +20,8 @@ namespace {
 // Beside the program in the build tree, in share/pixmaps once installed.
 QIcon programIcon() {
   const QDir dir(QCoreApplication::applicationDirPath());
-  for (const QString& path : {dir.filePath(QStringLiteral("dorvan.png")),
-                              dir.filePath(QStringLiteral("../share/pixmaps/dorvan.png"))})
+  for (const QString& path :
+       {dir.filePath(QStringLiteral("dorvan.png")), dir.filePath(QStringLiteral("../share/pixmaps/dorvan.png"))})
     if (QFile::exists(path)) return QIcon(path);
   return QIcon::fromTheme(QStringLiteral("dorvan"));
 }

@@ -19,9 +19,7 @@ namespace dorvan {
 
 namespace {
 
-QString toQString(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+QString toQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 QColor toQColor(Color color, const QColor& systemColor) {
   if (color == kSystemColor) return systemColor;
@@ -41,8 +39,8 @@ int logicalDpi() {
 // only stand in where it is missing.
 QFont windowFont(int dpi) {
   QFont font;
-  font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
-                    QStringLiteral("DejaVu Sans")});
+  font.setFamilies(
+      {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
   font.setStyleHint(QFont::SansSerif);
   const int twipsPerPixelAt96 = kTwipsPerInch / 96;
   font.setPixelSize(twipsToPixels(kMainWindow.font.pixelsAt96Dpi * twipsPerPixelAt96, dpi));
@@ -72,8 +70,9 @@ bool isRunningEventLoop() { return QThread::currentThread()->loopLevel() > 0; }
 
 MainWindow::MainWindow(HidLibrary& library, Clock& clock, FileOps& files)
     : slot_(*this), core_(*this, library, slot_, clock, files), dpi_(logicalDpi()) {
-  slot_.setHook([this](std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
-                       std::intptr_t lParam) { return core_.hidLink().HidWindowProc(window, message, wParam, lParam); });
+  slot_.setHook([this](std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return core_.hidLink().HidWindowProc(window, message, wParam, lParam);
+  });
 
   setObjectName(toQString(kMainWindow.name));
   setWindowTitle(toQString(kMainWindow.caption));
@@ -149,8 +148,8 @@ QPushButton* MainWindow::createButton(ControlId id) {
   auto* button = new QPushButton(toQString(s.caption), this);
   button->setAutoDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
-  button->setStyleSheet(buttonStyle(toQColor(s.back, palette().color(QPalette::Button)),
-                                    palette().color(QPalette::ButtonText)));
+  button->setStyleSheet(
+      buttonStyle(toQColor(s.back, palette().color(QPalette::Button)), palette().color(QPalette::ButtonText)));
   connect(button, &QPushButton::clicked, this, [this, id] { pressButton(id); });
   return button;
 }
@@ -218,14 +217,14 @@ void MainWindow::showBackColor(ControlId id, Color color) {
   QWidget* widget = controls_[id];
   if (!widget) return;
   if (auto* button = qobject_cast<QPushButton*>(widget)) {
-    button->setStyleSheet(buttonStyle(toQColor(color, palette().color(QPalette::Button)),
-                                      palette().color(QPalette::ButtonText)));
+    button->setStyleSheet(
+        buttonStyle(toQColor(color, palette().color(QPalette::Button)), palette().color(QPalette::ButtonText)));
     return;
   }
   QPalette p = widget->palette();
   const QPalette::ColorRole role = qobject_cast<QLineEdit*>(widget) ? QPalette::Base : QPalette::Window;
-  const QColor system = qobject_cast<QLineEdit*>(widget) ? QPalette().color(QPalette::Base)
-                                                          : QPalette().color(QPalette::Button);
+  const QColor system =
+      qobject_cast<QLineEdit*>(widget) ? QPalette().color(QPalette::Base) : QPalette().color(QPalette::Button);
   p.setColor(role, toQColor(color, system));
   widget->setPalette(p);
 }
@@ -276,14 +275,11 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::showProblem(const QString& text) {
-  const std::string_view title =
-      core_.applicationTitle().empty() ? kMainWindow.caption : core_.applicationTitle();
+  const std::string_view title = core_.applicationTitle().empty() ? kMainWindow.caption : core_.applicationTitle();
   showMessage(title, text.toStdString(), MessageKind::Error);
 }
 
-void MainWindow::forwardTyping(ControlId id, const QString& text) {
-  core_.form().acceptTyped(id, text.toStdString());
-}
+void MainWindow::forwardTyping(ControlId id, const QString& text) { core_.form().acceptTyped(id, text.toStdString()); }
 
 void MainWindow::pressButton(ControlId id) { core_.click(id); }
 

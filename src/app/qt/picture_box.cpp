@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-
 namespace dorvan {
 
 QImage toQImage(const Image& image) {

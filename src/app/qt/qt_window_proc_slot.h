@@ -14,8 +14,8 @@ namespace dorvan {
 
 class QtWindowProcSlot final : public QObject, public WindowProcSlot {
  public:
-  using Hook = std::function<std::intptr_t(std::uintptr_t window, std::uint32_t message,
-                                           std::uintptr_t wParam, std::intptr_t lParam)>;
+  using Hook = std::function<std::intptr_t(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                                           std::intptr_t lParam)>;
 
   explicit QtWindowProcSlot(QObject& window) : window_(window) {}
 
@@ -25,9 +25,7 @@ class QtWindowProcSlot final : public QObject, public WindowProcSlot {
   void install(std::uintptr_t window) override;
   void restore(std::uintptr_t window) override;
   // Qt's own handling runs after the filter returns; there is nothing to call here.
-  std::intptr_t callPrevious(std::uintptr_t, std::uint32_t, std::uintptr_t, std::intptr_t) override {
-    return 0;
-  }
+  std::intptr_t callPrevious(std::uintptr_t, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
 
   // The main window's native handle as the board library sees it.
   static std::uintptr_t handleOf(const QObject& window) { return reinterpret_cast<std::uintptr_t>(&window); }

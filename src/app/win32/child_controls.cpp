@@ -17,14 +17,10 @@ struct WindowKind {
 
 WindowKind windowKindOf(Kind kind) {
   switch (kind) {
-    case Kind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case Kind::PictureBox:
-      return {L"STATIC", SS_OWNERDRAW, WS_EX_CLIENTEDGE};
-    case Kind::TextBox:
-      return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case Kind::Button:
-      return {L"BUTTON", BS_OWNERDRAW, 0};
+    case Kind::Label: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::PictureBox: return {L"STATIC", SS_OWNERDRAW, WS_EX_CLIENTEDGE};
+    case Kind::TextBox: return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case Kind::Button: return {L"BUTTON", BS_OWNERDRAW, 0};
   }
   return {L"STATIC", 0, 0};
 }
@@ -40,8 +36,8 @@ HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
   if (c.tabIndex >= 0) style |= WS_TABSTOP;
   const PixelRect r = toPixels(c.rect, dpi);
   const std::wstring caption = widen(c.caption);
-  HWND child = CreateWindowExW(wk.exStyle, wk.className, caption.c_str(), style, r.left, r.top, r.width,
-                               r.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId(id))),
+  HWND child = CreateWindowExW(wk.exStyle, wk.className, caption.c_str(), style, r.left, r.top, r.width, r.height,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId(id))),
                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
   if (!child) return nullptr;
   if (c.kind != Kind::PictureBox) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -52,8 +48,7 @@ HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
 
 void placeControl(HWND control, ControlId id, int dpi) {
   const PixelRect r = toPixels(controlSpec(id).rect, dpi);
-  SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 int controlOf(HWND parent, HWND child) {

@@ -21,8 +21,8 @@ constexpr DWORD kMainExStyle = 0;
 constexpr UINT kEndProgramMessage = WM_APP + 1;
 
 HICON loadIcon(HINSTANCE instance, int metricX, int metricY) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON,
-                                       GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON, GetSystemMetrics(metricX),
+                                       GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
 }
 
 RECT workAreaOf(HWND window) {
@@ -72,8 +72,8 @@ bool MainWindow::create() {
   if (!owner_) return false;
   const std::wstring caption = widen(kMainWindow.caption);
   // The size is set in WM_CREATE, once the window knows the resolution of its screen.
-  main_ = CreateWindowExW(kMainExStyle, kMainFormClass, caption.c_str(), kMainStyle, 0, 0, 0, 0, owner_,
-                          nullptr, instance_, this);
+  main_ = CreateWindowExW(kMainExStyle, kMainFormClass, caption.c_str(), kMainStyle, 0, 0, 0, 0, owner_, nullptr,
+                          instance_, this);
   return main_ != nullptr;
 }
 
@@ -218,7 +218,8 @@ LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
 
 LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
   const int id = controlOf(main_, control);
-  if (id < 0) return DefWindowProcW(main_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  if (id < 0)
+    return DefWindowProcW(main_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
   const auto cid = static_cast<ControlId>(id);
   SetBkColor(dc, colorRef(colors_[cid], COLOR_BTNFACE));
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -282,8 +283,8 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     if (controlSpec(static_cast<ControlId>(i)).kind != Kind::PictureBox)
       SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), FALSE);
   }
-  const SIZE frame = frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle,
-                                        kMainExStyle, dpi_);
+  const SIZE frame =
+      frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle, kMainExStyle, dpi_);
   SetWindowPos(main_, nullptr, suggested.left, suggested.top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(main_, nullptr, TRUE);
   return 0;
@@ -297,8 +298,8 @@ LRESULT MainWindow::OnEndProgram() {
 // ---- helpers ----
 
 void MainWindow::sizeForDpi() {
-  const SIZE frame = frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle,
-                                        kMainExStyle, dpi_);
+  const SIZE frame =
+      frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle, kMainExStyle, dpi_);
   SetWindowPos(main_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -70,8 +70,8 @@ void drawPicture(const DRAWITEMSTRUCT& item, const Image& image) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   // 0x00RRGGBB in memory is the B, G, R, unused byte order of a 32-bit DIB.
-  StretchDIBits(dc, box.left, box.top, image.width, image.height, 0, 0, image.width, image.height,
-                image.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  StretchDIBits(dc, box.left, box.top, image.width, image.height, 0, 0, image.width, image.height, image.pixels.data(),
+                &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace dorvan::win32

@@ -25,8 +25,8 @@ void Win32WindowProcSlot::attach(HIDDLLInterface& link) { gLink = &link; }
 void Win32WindowProcSlot::install(std::uintptr_t window) {
   // A second install would make the hook its own predecessor and loop forever.
   if (installed_) return;
-  const LONG_PTR old = SetWindowLongPtrW(asWindow(window), GWLP_WNDPROC,
-                                         reinterpret_cast<LONG_PTR>(&HidWindowProcThunk));
+  const LONG_PTR old =
+      SetWindowLongPtrW(asWindow(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HidWindowProcThunk));
   if (old == 0) return;
   previous_ = reinterpret_cast<WNDPROC>(old);
   gPrevious = previous_;
@@ -39,12 +39,12 @@ void Win32WindowProcSlot::restore(std::uintptr_t window) {
   installed_ = false;
 }
 
-std::intptr_t Win32WindowProcSlot::callPrevious(std::uintptr_t window, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t Win32WindowProcSlot::callPrevious(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
   HWND hwnd = asWindow(window);
   if (!previous_) return static_cast<std::intptr_t>(DefWindowProcW(hwnd, message, wParam, lParam));
-  return static_cast<std::intptr_t>(CallWindowProcW(previous_, hwnd, message, static_cast<WPARAM>(wParam),
-                                                    static_cast<LPARAM>(lParam)));
+  return static_cast<std::intptr_t>(
+      CallWindowProcW(previous_, hwnd, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
 }
 
 }  // namespace dorvan::win32

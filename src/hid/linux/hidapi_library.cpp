@@ -67,8 +67,8 @@ class HidapiLibrary final : public HidLibrary {
   bool ensureLoaded();
   void monitorLoop();
   std::vector<Change> takeInventory(const std::vector<HidDeviceInfo>& present);
-  DeviceHandle handleFor(const HidDeviceInfo& info);  // mutex held
-  const KnownDevice* known(DeviceHandle handle) const;  // mutex held
+  DeviceHandle handleFor(const HidDeviceInfo& info);                                   // mutex held
+  const KnownDevice* known(DeviceHandle handle) const;                                 // mutex held
   DeviceHandle attachedHandle(std::uint32_t vendorId, std::uint32_t productId) const;  // mutex held
   void post(Notification what, DeviceHandle handle);
   void readLoop(DeviceHandle handle, Reader& reader);

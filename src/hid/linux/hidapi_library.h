@@ -63,8 +63,7 @@ class HidBackend {
 std::unique_ptr<HidBackend> makeSystemHidBackend();
 
 // code is a Notification value (1-4), handle 0 for Changed.
-using NotificationPoster =
-    std::function<void(std::uintptr_t window, std::uint32_t code, std::uint32_t handle)>;
+using NotificationPoster = std::function<void(std::uintptr_t window, std::uint32_t code, std::uint32_t handle)>;
 // A problem the user must fix outside the program, in Turkish (UTF-8).
 using ProblemReporter = std::function<void(const std::string& text)>;
 

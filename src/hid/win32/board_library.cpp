@@ -1,8 +1,8 @@
 // The board library on Windows: mcHID.dll, loaded at the first call from the
 // program's own folder or the Windows system folder, never by bare name, so that
 // a DLL lying in the current folder (where the stage files are) is never picked up.
-#include "app/win32/utf16.h"
 #include "hid/board_library.h"
+#include "app/win32/utf16.h"
 
 #include <windows.h>
 
@@ -107,9 +107,9 @@ constexpr std::string_view kWillClose = "\n\nUSB kartı bu kitaplık olmadan kul
 
 std::string windowsErrorText(DWORD code) {
   wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring{};
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
@@ -130,9 +130,8 @@ std::string cannotLoadMessage(const std::wstring& path, DWORD error) {
     const char* libraryBits = machine ? bitsOf(*machine) : nullptr;
     if (libraryBits && std::string_view(libraryBits) != kProgramBits)
       return std::string("mcHID.dll bu programla birlikte çalışamıyor: ") + where + " " + libraryBits +
-             " bitlik bir kitaplık, DORVAN ise " + kProgramBits + " bitlik bir program. DORVAN'ın " +
-             libraryBits + " bitlik sürümünü ya da " + kProgramBits + " bitlik bir mcHID.dll kullanın." +
-             std::string(kWillClose);
+             " bitlik bir kitaplık, DORVAN ise " + kProgramBits + " bitlik bir program. DORVAN'ın " + libraryBits +
+             " bitlik sürümünü ya da " + kProgramBits + " bitlik bir mcHID.dll kullanın." + std::string(kWillClose);
     return "mcHID.dll geçerli bir Windows kitaplığı değil: " + where + std::string(kWillClose);
   }
   std::string text = "mcHID.dll yüklenemedi: " + where + "\nWindows hata kodu " + std::to_string(error);

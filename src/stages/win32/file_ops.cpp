@@ -75,7 +75,8 @@ class WindowsFileOps final : public FileOps {
   }
 
   FileResult replace(std::string_view from, std::string_view to) override {
-    if (!MoveFileExW(win32::widen(from).c_str(), win32::widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(win32::widen(from).c_str(), win32::widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return lastError();
     return {};
   }

@@ -27,8 +27,8 @@ std::wstring expectRefusedStart(Session& s, Case& c) {
         return box != nullptr || !s.running();
       },
       30000);
-  c.require(box != nullptr, "no message box appeared (the program " +
-                                std::string(s.running() ? "is still running" : "ended") + ")");
+  c.require(box != nullptr,
+            "no message box appeared (the program " + std::string(s.running() ? "is still running" : "ended") + ")");
   wchar_t title[256] = L"";
   GetWindowTextW(box, title, 256);
   c.expect(title == windowCaption(), "message title is \"" + narrow(title) + "\"");
@@ -130,7 +130,8 @@ bool runPictures(Context& ctx) {
     ctx.report.run(group, "plug with fis_2.bmp missing: a built-in picture, no message", [&](Case& c) {
       const std::size_t before = readCalls(s.logPath()).size();
       PostMessageW(main, kDeviceNotification, 1, static_cast<LPARAM>(board));
-      c.expect(waitUntil([&] { return readCalls(s.logPath()).size() >= before + 2; }, 3000), "the plug was not handled");
+      c.expect(waitUntil([&] { return readCalls(s.logPath()).size() >= before + 2; }, 3000),
+               "the plug was not handled");
       Sleep(500);
       c.expect(s.waitForMessageBox(0) == nullptr, "a message box opened");
       c.expect(s.running(), "the program ended");

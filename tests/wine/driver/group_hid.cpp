@@ -97,8 +97,7 @@ bool runHidLink(Context& ctx) {
       if (calls.size() >= before + 2) {
         const LibraryCall& get = calls[before];
         const LibraryCall& set = calls[before + 1];
-        c.expect(get.call == "GetHandle" && get.arg("vid") == "6020" && get.arg("pid") == "2008",
-                 "first call " + seen);
+        c.expect(get.call == "GetHandle" && get.arg("vid") == "6020" && get.arg("pid") == "2008", "first call " + seen);
         c.expect(set.call == "SetReadNotify" && set.arg("h") == handleText(kBoard) && set.arg("enable") == "-1",
                  "second call " + seen);
       }
@@ -108,8 +107,8 @@ bool runHidLink(Context& ctx) {
     r.run(kGroup, "OK shows the window", [&](Case& c) { main = acceptPrompt(s, prompt, c); });
 
     Pixels fis1, fis2;
-    const bool havePictures = loadBitmapFile(s.workFile(L"fis_1.bmp"), fis1) &&
-                              loadBitmapFile(s.workFile(L"fis_2.bmp"), fis2);
+    const bool havePictures =
+        loadBitmapFile(s.workFile(L"fis_1.bmp"), fis1) && loadBitmapFile(s.workFile(L"fis_2.bmp"), fis2);
     HWND picture = controlWindow(main, "Picture1");
     const RECT area = picture ? pictureArea(picture) : RECT{};
     const std::vector<POINT> points = havePictures ? tellTalePoints(fis1, fis2, area) : std::vector<POINT>{};

@@ -93,7 +93,8 @@ bool runScheduler(Context& ctx) {
         } else if (data == offBytes) {
           ++offs;
           offSeen = true;
-          c.expect(w.second() == narrow(timeText(off)), "off report at " + w.time + ", due in " + narrow(timeText(off)));
+          c.expect(w.second() == narrow(timeText(off)),
+                   "off report at " + w.time + ", due in " + narrow(timeText(off)));
         } else {
           c.expect(false, "unexpected report " + data + " at " + w.time);
         }

@@ -36,8 +36,8 @@ void expectMarked(HWND main, int stage, Case& c, const std::string& when) {
   for (const StageButton& b : kStageButtons) {
     const Color want = b.stage == stage ? kRed : kBlue;
     const Color got = dominantColor(controlWindow(main, b.button));
-    c.expect(got == want, when + ": " + std::string(b.button) + " is " + colorName(got) + ", expected " +
-                              colorName(want));
+    c.expect(got == want,
+             when + ": " + std::string(b.button) + " is " + colorName(got) + ", expected " + colorName(want));
   }
   const Color save = dominantColor(controlWindow(main, "Command27"));
   c.expect(save == kGreen, when + ": KAYDET is " + colorName(save));
@@ -111,7 +111,8 @@ bool runStages(Context& ctx) {
       const std::string got = fileOf(s, L"kademe3.txt");
       const std::string want = stageFileBytes(edited);
       c.expect(got == want, "kademe3.txt is " + std::to_string(got.size()) + " bytes, expected " +
-                                std::to_string(want.size()) + (got.size() == want.size() ? " (same size, other bytes)" : ""));
+                                std::to_string(want.size()) +
+                                (got.size() == want.size() ? " (same size, other bytes)" : ""));
       c.expect(want.find('\xDE') != std::string::npos && got.find('\xDE') != std::string::npos,
                "no 0xDE byte for the letter Ş");
       expectMarked(main, 3, c, "after KAYDET");

@@ -42,7 +42,8 @@ std::vector<ControlId> tabOrder() {
   std::vector<ControlId> ids;
   for (std::size_t i = 0; i < kControls.size(); ++i)
     if (kControls[i].tabIndex >= 0) ids.push_back(static_cast<ControlId>(i));
-  std::sort(ids.begin(), ids.end(), [](ControlId a, ControlId b) { return controlSpec(a).tabIndex < controlSpec(b).tabIndex; });
+  std::sort(ids.begin(), ids.end(),
+            [](ControlId a, ControlId b) { return controlSpec(a).tabIndex < controlSpec(b).tabIndex; });
   return ids;
 }
 
@@ -99,9 +100,9 @@ void checkFrame(HWND main, Case& c) {
   const RECT w = screenRectOf(main);
   const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
   const int dx = (w.left + w.right) - screenW, dy = (w.top + w.bottom) - screenH;
-  c.expect(std::abs(dx) <= 2 && std::abs(dy) <= 2,
-           "window " + describe(w) + " is not centred on the " + std::to_string(screenW) + "x" +
-               std::to_string(screenH) + " screen");
+  c.expect(std::abs(dx) <= 2 && std::abs(dy) <= 2, "window " + describe(w) + " is not centred on the " +
+                                                       std::to_string(screenW) + "x" + std::to_string(screenH) +
+                                                       " screen");
 }
 
 void checkKinds(HWND main, Case& c) {
@@ -114,8 +115,8 @@ void checkKinds(HWND main, Case& c) {
       continue;
     ++found;
     const std::wstring cls = classOf(h);
-    c.expect(classFits(sp.kind, cls), std::string(sp.name) + " should be a " + kindName(sp.kind) + ", is class " +
-                                          narrow(cls));
+    c.expect(classFits(sp.kind, cls),
+             std::string(sp.name) + " should be a " + kindName(sp.kind) + ", is class " + narrow(cls));
     c.expect(IsWindowVisible(h) && IsWindowEnabled(h), std::string(sp.name) + " is hidden or disabled");
     if (sp.kind == Kind::TextBox) {
       c.expect((exStyleOf(h) & WS_EX_CLIENTEDGE) != 0, std::string(sp.name) + " has no sunken border");
@@ -142,7 +143,8 @@ void checkRectangles(HWND main, int dpi, Case& c) {
 void checkCaptions(HWND main, Case& c) {
   for (std::size_t i = 0; i < kControls.size(); ++i) {
     const ControlSpec& sp = kControls[i];
-    if (sp.name == "Label18" || sp.name == "Label20" || sp.kind == Kind::PictureBox) continue;  // the clock writes these
+    if (sp.name == "Label18" || sp.name == "Label20" || sp.kind == Kind::PictureBox)
+      continue;  // the clock writes these
     HWND h = controlWindow(main, static_cast<ControlId>(i));
     if (h == nullptr) continue;
     const std::wstring got = textOf(h);
@@ -158,8 +160,8 @@ void checkLimits(HWND main, Case& c) {
     HWND h = controlWindow(main, static_cast<ControlId>(i));
     if (h == nullptr) continue;
     const auto limit = sendTo(h, EM_GETLIMITTEXT, 0, 0);
-    c.expect(limit == sp.maxLength, std::string(sp.name) + " limit " + std::to_string(limit) + ", expected " +
-                                        std::to_string(sp.maxLength));
+    c.expect(limit == sp.maxLength,
+             std::string(sp.name) + " limit " + std::to_string(limit) + ", expected " + std::to_string(sp.maxLength));
   }
   // One character past the limit, typed: the box keeps the limit.
   for (std::string_view box : {"Text1", "Text2", "Text5"}) {
@@ -211,9 +213,8 @@ void checkTabOrder(HWND main, Case& c) {
     HWND expected = controlWindow(main, want);
     waitUntil([&] { return focusOf(main) != before; }, 2000, 10);
     HWND now = focusOf(main);
-    if (!c.expect(now == expected, "Tab " + std::to_string(step) + " from " + nameOfWindow(main, before) +
-                                       " went to " + nameOfWindow(main, now) + ", expected " +
-                                       std::string(controlSpec(want).name)))
+    if (!c.expect(now == expected, "Tab " + std::to_string(step) + " from " + nameOfWindow(main, before) + " went to " +
+                                       nameOfWindow(main, now) + ", expected " + std::string(controlSpec(want).name)))
       return;
   }
 }
@@ -234,9 +235,8 @@ bool runGeometry(Context& ctx) {
   HWND prompt = nullptr;
   HWND main = nullptr;
   try {
-    r.run(kGeometry, "the screen is not at 96 DPI", [&](Case& c) {
-      c.require(dpi != 96, "the prefix reports 96 DPI; this group checks another resolution");
-    });
+    r.run(kGeometry, "the screen is not at 96 DPI",
+          [&](Case& c) { c.require(dpi != 96, "the prefix reports 96 DPI; this group checks another resolution"); });
     r.run(kGeometry, "OK shows the main window", [&](Case& c) {
       checkPrompt(s, prompt, c);
       main = acceptPrompt(s, prompt, c);
@@ -258,7 +258,8 @@ bool runStartup(Context& ctx) {
   HWND main = nullptr;
   Report& r = ctx.report;
   try {
-    r.run(kGroup, "the prompt comes first, titled with the caption, no icon", [&](Case& c) { checkPrompt(s, prompt, c); });
+    r.run(kGroup, "the prompt comes first, titled with the caption, no icon",
+          [&](Case& c) { checkPrompt(s, prompt, c); });
     r.run(kGroup, "the clock runs while the prompt is open", [&](Case& c) {
       HWND hidden = s.mainWindow();
       c.require(hidden != nullptr, "no main window");

@@ -40,8 +40,20 @@ constexpr DWORD kBatchTimeoutMs = 30000;
 // The stand-in's counting section: LONGs in this order after a first one that says
 // how many follow (the order of kCountNames in mchid_standin.cpp).
 enum Count : int {
-  kConnect, kDisconnect, kGetVendorID, kGetProductID, kGetHandle, kSetReadNotify, kRead, kWriteEx,
-  kForwarded0, kForwarded1, kForwarded2, kForwarded3, kForwarded4, kForwardedOther,
+  kConnect,
+  kDisconnect,
+  kGetVendorID,
+  kGetProductID,
+  kGetHandle,
+  kSetReadNotify,
+  kRead,
+  kWriteEx,
+  kForwarded0,
+  kForwarded1,
+  kForwarded2,
+  kForwarded3,
+  kForwarded4,
+  kForwardedOther,
   kOutOfStep,
   kCountFields
 };
@@ -59,8 +71,7 @@ class StandinCounts {
   explicit StandinCounts(DWORD programPid) {
     const std::wstring name = L"dorvan-standin-counts-" + std::to_wstring(programPid);
     section_ = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
-    if (section_ != nullptr)
-      view_ = static_cast<const volatile LONG*>(MapViewOfFile(section_, FILE_MAP_READ, 0, 0, 0));
+    if (section_ != nullptr) view_ = static_cast<const volatile LONG*>(MapViewOfFile(section_, FILE_MAP_READ, 0, 0, 0));
   }
   ~StandinCounts() {
     if (view_ != nullptr) UnmapViewOfFile(const_cast<LONG*>(view_));
@@ -109,10 +120,16 @@ struct Expected {
 // changing and input reports arriving.
 std::vector<Notice> chatter(int count, std::uint32_t seed) {
   static const Notice kinds[] = {
-      {Notification::Plugged, kBoard},       {Notification::Plugged, kBoard},  {Notification::Unplugged, kBoard},
-      {Notification::Unplugged, kBoard},     {Notification::Plugged, kOtherDevice},
-      {Notification::Unplugged, kOtherDevice}, {Notification::Changed, 0},     {Notification::Changed, 0},
-      {Notification::Read, kBoard},          {Notification::Read, kBoard},
+      {Notification::Plugged, kBoard},
+      {Notification::Plugged, kBoard},
+      {Notification::Unplugged, kBoard},
+      {Notification::Unplugged, kBoard},
+      {Notification::Plugged, kOtherDevice},
+      {Notification::Unplugged, kOtherDevice},
+      {Notification::Changed, 0},
+      {Notification::Changed, 0},
+      {Notification::Read, kBoard},
+      {Notification::Read, kBoard},
   };
   std::vector<Notice> out;
   out.reserve(static_cast<std::size_t>(count));
@@ -221,16 +238,14 @@ Resources measure(DWORD pid) {
 std::string kib(SIZE_T bytes) { return std::to_string(bytes / 1024) + " KiB"; }
 
 std::string describe(const Resources& r) {
-  std::string s = r.memoryKnown ? "private " + kib(r.privateBytes) + ", working set " + kib(r.workingSet)
-                                : "memory unknown";
+  std::string s =
+      r.memoryKnown ? "private " + kib(r.privateBytes) + ", working set " + kib(r.workingSet) : "memory unknown";
   s += r.handles ? ", " + std::to_string(r.handles) + " handles" : ", handles unknown";
   s += ", " + std::to_string(r.windows) + " windows";
   return s + ", " + std::to_string(r.gdiObjects) + " GDI / " + std::to_string(r.userObjects) + " USER objects";
 }
 
-long long grewBy(SIZE_T before, SIZE_T after) {
-  return static_cast<long long>(after) - static_cast<long long>(before);
-}
+long long grewBy(SIZE_T before, SIZE_T after) { return static_cast<long long>(after) - static_cast<long long>(before); }
 
 // Posts the notices a batch at a time, each batch once the one before has been
 // passed on; false when a batch was not passed on in time.
@@ -293,8 +308,8 @@ bool runStorm(Context& ctx) {
       }
       main = acceptPrompt(s, prompt, c);
       counts = std::make_unique<StandinCounts>(s.pid());
-      c.require(counts->readable(), "the stand-in's counting section cannot be read: " +
-                                        summarize(readCalls(s.logPath())));
+      c.require(counts->readable(),
+                "the stand-in's counting section cannot be read: " + summarize(readCalls(s.logPath())));
     });
 
     r.run(kGroup, "10,000 mixed notifications: each handled once, then passed on", [&](Case& c) {

@@ -43,7 +43,9 @@ SYSTEMTIME now() {
   return t;
 }
 
-void waitUntilTime(const SYSTEMTIME& t) { waitUntil([&] { return !earlier(now(), t); }, 15000, 10); }
+void waitUntilTime(const SYSTEMTIME& t) {
+  waitUntil([&] { return !earlier(now(), t); }, 15000, 10);
+}
 
 SYSTEMTIME plusMs(const SYSTEMTIME& t, int ms) {
   FILETIME ft;
@@ -134,10 +136,10 @@ void startWithAStage(Context& ctx) {
   Session s(ctx.paths, options);
   const SYSTEMTIME t = now();
   Table stage = emptyTable();
-  setInstants(stage, 2, plusSeconds(t, -3600), plusSeconds(t, 3600));     // on since an hour
-  setInstants(stage, 5, plusSeconds(t, -7200), plusSeconds(t, -3600));    // on and off again
-  setInstants(stage, 8, plusSeconds(t, 3600), plusSeconds(t, 7200));      // not yet
-  stage[31] = L"6.12.2026";                                               // port 7: not the clock's text
+  setInstants(stage, 2, plusSeconds(t, -3600), plusSeconds(t, 3600));   // on since an hour
+  setInstants(stage, 5, plusSeconds(t, -7200), plusSeconds(t, -3600));  // on and off again
+  setInstants(stage, 8, plusSeconds(t, 3600), plusSeconds(t, 7200));    // not yet
+  stage[31] = L"6.12.2026";                                             // port 7: not the clock's text
   stage[32] = L"00:00:00";
   writeBytes(s.workFile(L"kademe3.txt"), stageFileBytes(stage));
   Report& r = ctx.report;
@@ -170,10 +172,12 @@ void startWithAWrongArgument(Context& ctx) {
              "message: " + narrow(text));
     dismissMessageBox(box);
     HWND prompt = nullptr;
-    c.require(waitUntil([&] {
-                prompt = s.waitForMessageBox(100);
-                return prompt != nullptr && messageBoxText(prompt) == L"KADEME SEÇİMİ YAPINIZ";
-              }, 5000),
+    c.require(waitUntil(
+                  [&] {
+                    prompt = s.waitForMessageBox(100);
+                    return prompt != nullptr && messageBoxText(prompt) == L"KADEME SEÇİMİ YAPINIZ";
+                  },
+                  5000),
               "no start-up prompt after the message");
     acceptPrompt(s, prompt, c);
     c.expect(s.closeMainWindow(10000) == 0, "exit code not 0");

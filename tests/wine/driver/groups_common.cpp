@@ -108,7 +108,7 @@ std::string_view boxOfPosition(int position) {
 std::wstring asShownIn(std::string_view box, const std::wstring& value) {
   const int limit = dorvan::controlSpec(dorvan::controlId(box)).maxLength;
   return limit > 0 && value.size() > static_cast<std::size_t>(limit) ? value.substr(0, static_cast<std::size_t>(limit))
-                                                                      : value;
+                                                                     : value;
 }
 
 }  // namespace wine_test

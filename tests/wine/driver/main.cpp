@@ -18,11 +18,16 @@ using wine_test::Context;
 
 const std::map<std::wstring, bool (*)(Context&)>& groups() {
   static const std::map<std::wstring, bool (*)(Context&)> all{
-      {L"startup", wine_test::runStartup},          {L"hid", wine_test::runHidLink},
-      {L"start-failures", wine_test::runStartFailures}, {L"pictures", wine_test::runPictures},
-      {L"bitness", wine_test::runBitness},          {L"stages", wine_test::runStages},
-      {L"scheduler", wine_test::runScheduler},      {L"screenshot", wine_test::runScreenshotHold},
-      {L"storm", wine_test::runStorm},          {L"geometry", wine_test::runGeometry},
+      {L"startup", wine_test::runStartup},
+      {L"hid", wine_test::runHidLink},
+      {L"start-failures", wine_test::runStartFailures},
+      {L"pictures", wine_test::runPictures},
+      {L"bitness", wine_test::runBitness},
+      {L"stages", wine_test::runStages},
+      {L"scheduler", wine_test::runScheduler},
+      {L"screenshot", wine_test::runScreenshotHold},
+      {L"storm", wine_test::runStorm},
+      {L"geometry", wine_test::runGeometry},
       {L"unattended", wine_test::runUnattended},
       {L"package", wine_test::runPackage},
   };
@@ -45,12 +50,18 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::wstring key = argv[i];
     const std::wstring value = wine_test::windowsPath(argv[i + 1]);
-    if (key == L"--exe") ctx.paths.exe = value;
-    else if (key == L"--dll") ctx.paths.standin = value;
-    else if (key == L"--exe64") ctx.win64Exe = value;
-    else if (key == L"--ready") ctx.readyFile = value;
-    else if (key == L"--done") ctx.doneFile = value;
-    else return usage();
+    if (key == L"--exe")
+      ctx.paths.exe = value;
+    else if (key == L"--dll")
+      ctx.paths.standin = value;
+    else if (key == L"--exe64")
+      ctx.win64Exe = value;
+    else if (key == L"--ready")
+      ctx.readyFile = value;
+    else if (key == L"--done")
+      ctx.doneFile = value;
+    else
+      return usage();
   }
   if (ctx.paths.exe.empty() || ctx.paths.standin.empty()) return usage();
   bool ran = false;

@@ -23,7 +23,8 @@ std::wstring freshRoot() {
 
 void copyOrAbort(const std::wstring& from, const std::wstring& to) {
   if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-    throw Abort{"cannot copy " + narrow(from) + " to " + narrow(to) + " (error " + std::to_string(GetLastError()) + ")"};
+    throw Abort{"cannot copy " + narrow(from) + " to " + narrow(to) + " (error " + std::to_string(GetLastError()) +
+                ")"};
 }
 
 struct FindContext {

@@ -11,14 +11,14 @@
 namespace wine_test {
 
 struct Paths {
-  std::wstring exe;     // the DORVAN.exe under test
-  std::wstring standin; // the stand-in mcHID.dll
+  std::wstring exe;      // the DORVAN.exe under test
+  std::wstring standin;  // the stand-in mcHID.dll
 };
 
 struct LaunchOptions {
   bool dllBesideExe = true;
   bool dllInWorkDir = false;
-  bool pictures = true;  // fis_1.bmp and fis_2.bmp in the working folder
+  bool pictures = true;    // fis_1.bmp and fis_2.bmp in the working folder
   std::wstring arguments;  // the command line after the program's name
 };
 

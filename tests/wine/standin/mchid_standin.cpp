@@ -33,15 +33,26 @@ HHOOK g_destroyWatch = nullptr;
 // The counted values, in the order of the section; the driver's storm group reads
 // them by this order.
 enum Count : int {
-  kConnect, kDisconnect, kGetVendorID, kGetProductID, kGetHandle, kSetReadNotify, kRead, kWriteEx,
-  kForwarded0, kForwarded1, kForwarded2, kForwarded3, kForwarded4, kForwardedOther,
+  kConnect,
+  kDisconnect,
+  kGetVendorID,
+  kGetProductID,
+  kGetHandle,
+  kSetReadNotify,
+  kRead,
+  kWriteEx,
+  kForwarded0,
+  kForwarded1,
+  kForwarded2,
+  kForwarded3,
+  kForwarded4,
+  kForwardedOther,
   kOutOfStep,
   kCountFields
 };
 const char* const kCountNames[kCountFields] = {
-    "Connect",    "Disconnect", "GetVendorID", "GetProductID", "GetHandle",  "SetReadNotify", "Read",
-    "WriteEx",    "forwarded0", "forwarded1",  "forwarded2",   "forwarded3", "forwarded4",    "forwardedOther",
-    "outOfStep"};
+    "Connect",    "Disconnect", "GetVendorID", "GetProductID", "GetHandle",  "SetReadNotify",  "Read",     "WriteEx",
+    "forwarded0", "forwarded1", "forwarded2",  "forwarded3",   "forwarded4", "forwardedOther", "outOfStep"};
 
 volatile LONG* g_counts = nullptr;  // [0] = kCountFields, then the fields
 LONG g_private[kCountFields + 1] = {};
@@ -73,9 +84,7 @@ std::string bytes(const std::uint8_t* p, int n) {
   return s;
 }
 
-std::string procOf(HWND h) {
-  return hex(static_cast<std::uint64_t>(GetWindowLongPtrW(h, GWLP_WNDPROC)), 8);
-}
+std::string procOf(HWND h) { return hex(static_cast<std::uint64_t>(GetWindowLongPtrW(h, GWLP_WNDPROC)), 8); }
 
 // Appends one line "HH:MM:SS.mmm text"; the file is opened per line so that every
 // line is on disk before the call returns, whatever happens to the process later.
