@@ -47,20 +47,6 @@ void waitUntilTime(const SYSTEMTIME& t) {
   waitUntil([&] { return !earlier(now(), t); }, 15000, 10);
 }
 
-SYSTEMTIME plusMs(const SYSTEMTIME& t, int ms) {
-  FILETIME ft;
-  SystemTimeToFileTime(&t, &ft);
-  ULARGE_INTEGER v{};
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  v.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(ms) * 10000);
-  ft.dwLowDateTime = v.LowPart;
-  ft.dwHighDateTime = v.HighPart;
-  SYSTEMTIME out;
-  FileTimeToSystemTime(&ft, &out);
-  return out;
-}
-
 void lateTickAndReplug(Context& ctx) {
   Session s(ctx.paths, LaunchOptions{});
   Report& r = ctx.report;

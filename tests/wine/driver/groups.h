@@ -48,6 +48,7 @@ HWND control(HWND main, std::string_view name, Case& c);
 
 // Local time arithmetic and the clock texts the window shows and compares.
 SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds);
+SYSTEMTIME plusMs(const SYSTEMTIME& t, int ms);
 bool earlier(const SYSTEMTIME& a, const SYSTEMTIME& b);
 std::wstring timeText(const SYSTEMTIME& t);  // HH:MM:SS
 std::wstring dateText(const SYSTEMTIME& t);  // DD.MM.YYYY

@@ -9,19 +9,21 @@ namespace wine_test {
 
 using dorvan::kMainWindow;
 
-SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds) {
+SYSTEMTIME plusMs(const SYSTEMTIME& t, int ms) {
   FILETIME ft;
   SystemTimeToFileTime(&t, &ft);
   ULARGE_INTEGER v{};
   v.LowPart = ft.dwLowDateTime;
   v.HighPart = ft.dwHighDateTime;
-  v.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
+  v.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(ms) * 10000);
   ft.dwLowDateTime = v.LowPart;
   ft.dwHighDateTime = v.HighPart;
   SYSTEMTIME out;
   FileTimeToSystemTime(&ft, &out);
   return out;
 }
+
+SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds) { return plusMs(t, seconds * 1000); }
 
 bool earlier(const SYSTEMTIME& a, const SYSTEMTIME& b) {
   FILETIME fa, fb;
