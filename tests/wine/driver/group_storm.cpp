@@ -17,6 +17,7 @@
 
 #include "groups.h"
 #include "hid/hid_library.h"
+#include "standin/standin_counts.h"
 #include "standin_log.h"
 #include "text.h"
 #include "ui.h"
@@ -37,26 +38,7 @@ constexpr int kWarmUpSize = 400;
 constexpr int kBatchSize = 500;
 constexpr DWORD kBatchTimeoutMs = 30000;
 
-// The stand-in's counting section: LONGs in this order after a first one that says
-// how many follow (the order of kCountNames in mchid_standin.cpp).
-enum Count : int {
-  kConnect,
-  kDisconnect,
-  kGetVendorID,
-  kGetProductID,
-  kGetHandle,
-  kSetReadNotify,
-  kRead,
-  kWriteEx,
-  kForwarded0,
-  kForwarded1,
-  kForwarded2,
-  kForwarded3,
-  kForwarded4,
-  kForwardedOther,
-  kOutOfStep,
-  kCountFields
-};
+using namespace standin;
 
 // The program takes the stand-in's mode from the environment it starts with.
 struct CountingMode {

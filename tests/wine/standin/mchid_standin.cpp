@@ -23,33 +23,18 @@
 #include <cstdio>
 #include <string>
 
+#include "standin_counts.h"
+
 namespace {
+
+using namespace standin;
 
 constexpr UINT kDeviceNotification = 32968;
 
 HWND g_host = nullptr;
 HHOOK g_destroyWatch = nullptr;
 
-// The counted values, in the order of the section; the driver's storm group reads
-// them by this order.
-enum Count : int {
-  kConnect,
-  kDisconnect,
-  kGetVendorID,
-  kGetProductID,
-  kGetHandle,
-  kSetReadNotify,
-  kRead,
-  kWriteEx,
-  kForwarded0,
-  kForwarded1,
-  kForwarded2,
-  kForwarded3,
-  kForwarded4,
-  kForwardedOther,
-  kOutOfStep,
-  kCountFields
-};
+// The counted values, in the order of the section (standin_counts.h), by name.
 const char* const kCountNames[kCountFields] = {
     "Connect",    "Disconnect", "GetVendorID", "GetProductID", "GetHandle",  "SetReadNotify",  "Read",     "WriteEx",
     "forwarded0", "forwarded1", "forwarded2",  "forwarded3",   "forwarded4", "forwardedOther", "outOfStep"};
