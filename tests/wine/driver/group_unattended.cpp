@@ -101,12 +101,6 @@ void lateTickAndReplug(Context& ctx) {
   r.run(kGroup, "close", [&](Case& c) { c.expect(s.closeMainWindow(10000) == 0, "exit code not 0"); });
 }
 
-Table emptyTable() {
-  Table t;
-  for (std::wstring& v : t) v.clear();
-  return t;
-}
-
 void setInstants(Table& t, int port, const SYSTEMTIME& on, const SYSTEMTIME& off) {
   const std::size_t at = static_cast<std::size_t>(port - 1) * 5;
   t[at] = L"port " + std::to_wstring(port);
@@ -121,7 +115,7 @@ void startWithAStage(Context& ctx) {
   options.arguments = L"3";
   Session s(ctx.paths, options);
   const SYSTEMTIME t = now();
-  Table stage = emptyTable();
+  Table stage{};
   setInstants(stage, 2, plusSeconds(t, -3600), plusSeconds(t, 3600));   // on since an hour
   setInstants(stage, 5, plusSeconds(t, -7200), plusSeconds(t, -3600));  // on and off again
   setInstants(stage, 8, plusSeconds(t, 3600), plusSeconds(t, 7200));    // not yet

@@ -97,6 +97,13 @@ void removeTree(const std::wstring& dir) {
 
 Session::Session(const Paths& paths, const LaunchOptions& options) : paths_(paths), options_(options) {
   root_ = freshRoot();
+  if (options_.inPlace) {
+    appDir_ = workDir_ = dirOf(paths_.exe);
+    copyOrAbort(paths_.standin, appDir_ + L"\\mcHID.dll");
+    return;
+  }
+  appDir_ = root_ + L"\\app";
+  workDir_ = root_ + L"\\work";
   CreateDirectoryW(appDir().c_str(), nullptr);
   CreateDirectoryW(workDir().c_str(), nullptr);
   const std::wstring exeDir = dirOf(paths_.exe);

@@ -20,6 +20,9 @@ struct LaunchOptions {
   bool dllInWorkDir = false;
   bool pictures = true;    // fis_1.bmp and fis_2.bmp in the working folder
   std::wstring arguments;  // the command line after the program's name
+  // The program as a user starts it: from its own folder, which is also the working
+  // folder, with the stand-in put beside it and nothing copied (the unpacked ZIP).
+  bool inPlace = false;
 };
 
 class Session {
@@ -29,8 +32,8 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  std::wstring appDir() const { return root_ + L"\\app"; }
-  std::wstring workDir() const { return root_ + L"\\work"; }
+  std::wstring appDir() const { return appDir_; }
+  std::wstring workDir() const { return workDir_; }
   std::wstring workFile(const std::wstring& name) const { return workDir() + L"\\" + name; }
   std::wstring logPath() const { return root_ + L"\\standin.log"; }
   // Unique to this run: it appears in the program's command line.
@@ -57,7 +60,9 @@ class Session {
  private:
   Paths paths_;
   LaunchOptions options_;
-  std::wstring root_;
+  std::wstring root_;  // this run's own folder: the copies, unless in place, and the log
+  std::wstring appDir_;
+  std::wstring workDir_;
   PROCESS_INFORMATION process_{};
 };
 
