@@ -79,6 +79,12 @@ void FakeLibrary::WriteEx(std::uint32_t vendorId, std::uint32_t productId, std::
   written.emplace_back(report, report + kReportSize);
 }
 
+std::vector<std::pair<int, int>> FakeLibrary::portsAndStates() const {
+  std::vector<std::pair<int, int>> out;
+  for (const auto& r : written) out.emplace_back(r[1], r[2]);
+  return out;
+}
+
 void FakeSlot::install(std::uintptr_t window) {
   installed = true;
   RECORD("install " + std::to_string(window));

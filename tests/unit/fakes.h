@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_view.h"
@@ -57,7 +58,9 @@ class FakeLibrary : public HidLibrary {
   DeviceHandle attached = 0;  // what GetHandle answers
   std::vector<std::string> calls;
   std::vector<std::vector<std::uint8_t>> written;  // every WriteEx report
-  std::vector<std::string>* sharedLog = nullptr;   // also append calls here, for ordering across fakes
+  // Port and state (bytes 1 and 2) of every report, in the order sent.
+  std::vector<std::pair<int, int>> portsAndStates() const;
+  std::vector<std::string>* sharedLog = nullptr;  // also append calls here, for ordering across fakes
 };
 
 constexpr DeviceHandle deviceHandle(std::uint32_t vendor, std::uint32_t product) { return (vendor << 16) | product; }

@@ -94,9 +94,7 @@ TEST_F(Tick, PortsDueTogetherGoOutLowestFirst) {
   schedule(2, "06.12.2026", "07:30:00", "06.12.2026", "07:30:00");
   schedule(5, "", "", "06.12.2026", "07:30:00");
   tickAt(at(2026, 12, 6, 7, 30, 0));
-  std::vector<std::pair<int, int>> sent;
-  for (const Bytes& r : library.written) sent.emplace_back(r[1], r[2]);
-  EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{2, 1}, {2, 0}, {5, 0}, {9, 1}}));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{2, 1}, {2, 0}, {5, 0}, {9, 1}}));
 }
 
 TEST_F(Tick, AnEditTakesEffectAtTheNextTickWithoutSaving) {
@@ -130,12 +128,6 @@ TEST_F(Tick, RewritesNothingThatDidNotChange) {
   EXPECT_EQ(view.log, (std::vector<std::string>{"text Label18 07:30:01"}));
 }
 
-std::vector<std::pair<int, int>> portsAndStates(const std::vector<Bytes>& reports) {
-  std::vector<std::pair<int, int>> out;
-  for (const Bytes& r : reports) out.emplace_back(r[1], r[2]);
-  return out;
-}
-
 TEST_F(Tick, ALateTickCarriesOutTheLatestSkippedInstantOfEachPortOnceThenItsOwnSecond) {
   schedule(1, "06.12.2026", "07:30:00");                            // on, skipped
   schedule(2, "", "", "06.12.2026", "07:30:01");                    // off, skipped
@@ -149,7 +141,7 @@ TEST_F(Tick, ALateTickCarriesOutTheLatestSkippedInstantOfEachPortOnceThenItsOwnS
   tickAt(at(2026, 12, 6, 7, 29, 59, 900));
   library.written.clear();
   tickAt(at(2026, 12, 6, 7, 30, 2, 400));  // the thread was held for 2.5 s
-  EXPECT_EQ(portsAndStates(library.written),
+  EXPECT_EQ(library.portsAndStates(),
             (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {3, 0}, {4, 0}, {5, 1}, {9, 0}}));
   EXPECT_EQ(indicator(1), kRed);
   EXPECT_EQ(indicator(4), kBlue);

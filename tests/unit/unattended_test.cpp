@@ -10,12 +10,6 @@ namespace {
 
 constexpr DeviceHandle kBoard = deviceHandle(kBoardVendorId, kBoardProductId);
 
-std::vector<std::pair<int, int>> portsAndStates(const std::vector<std::vector<std::uint8_t>>& reports) {
-  std::vector<std::pair<int, int>> out;
-  for (const auto& r : reports) out.emplace_back(r[1], r[2]);
-  return out;
-}
-
 struct Unattended : FormFixture {
   // Five values a port, in file order; ports not given are empty.
   void writeStage(int stage, const std::map<int, std::array<std::string, 4>>& instants) {
@@ -58,7 +52,7 @@ TEST_F(Unattended, APluggedBoardGetsTheLastStateOfEveryCommandedPortAgain) {
   notify(1, deviceHandle(kBoardVendorId, 2009));
   EXPECT_TRUE(library.written.empty()) << "another device's plug sends nothing";
   notify(1, kBoard);
-  EXPECT_EQ(portsAndStates(library.written), (std::vector<std::pair<int, int>>{{3, 1}, {5, 0}}));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{3, 1}, {5, 0}}));
   ASSERT_FALSE(view.log.empty());
   EXPECT_EQ(view.log.front(), "picture Picture1") << "the picture first";
 }
@@ -76,7 +70,7 @@ TEST_F(Unattended, AStageArgumentLoadsThatStageWithoutPromptAndResumesItsSchedul
   EXPECT_EQ(form.currentStage(), 3);
   EXPECT_EQ(color("Command33"), kRed);
   EXPECT_EQ(text("Text3"), "port 2");
-  EXPECT_EQ(portsAndStates(library.written), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {4, 0}, {9, 1}}));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {4, 0}, {9, 1}}));
   EXPECT_EQ(color("Label21"), kRed);
   EXPECT_EQ(color("Label33"), kRed);
 
@@ -89,7 +83,7 @@ TEST_F(Unattended, AStageArgumentLoadsThatStageWithoutPromptAndResumesItsSchedul
   press("Command33");
   clock.set(at(2026, 12, 6, 8, 0, 5));
   form.Timer1_Timer();
-  EXPECT_EQ(portsAndStates(library.written), (std::vector<std::pair<int, int>>{{1, 0}}));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 0}}));
 }
 
 TEST_F(Unattended, AMissingStageFileIsReportedAsByItsButtonAndSwitchesNothing) {
