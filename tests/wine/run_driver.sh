@@ -10,9 +10,14 @@ if [ ! -d "$prefix/drive_c" ]; then
   exit 1
 fi
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# DORVAN_WINE_LOADER: the loader for the program's bitness (wine_prefix.sh says more).
+loader=${DORVAN_WINE_LOADER:-wine}
+[ "$loader" = wine ] || export WINELOADER=$loader
 # DORVAN_SCREEN sets the display size, for a window that grows with the resolution.
 exec xvfb-run -a -s "-screen 0 ${DORVAN_SCREEN:-1280x1024}x24" bash -c '
-  timeout -k 5 "${DORVAN_WINE_TIMEOUT:-150}" wine "$@"
+  loader=$1
+  shift
+  timeout -k 5 "${DORVAN_WINE_TIMEOUT:-150}" "$loader" "$@"
   rc=$?
   if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
     echo "the driver did not finish in time; ending the prefix'"'"'s processes" >&2
@@ -20,4 +25,4 @@ exec xvfb-run -a -s "-screen 0 ${DORVAN_SCREEN:-1280x1024}x24" bash -c '
   fi
   wineserver -w
   [ $rc -eq 0 ] || echo "driver exit code $rc (display $DISPLAY)" >&2
-  exit $rc' run_driver "$@"
+  exit $rc' run_driver "$loader" "$@"

@@ -16,7 +16,6 @@ namespace wine_test {
 struct Context {
   Report& report;
   Paths paths;
-  std::wstring win64Exe;   // for the bitness case; may be empty
   std::wstring readyFile;  // screenshot mode
   std::wstring doneFile;
 };

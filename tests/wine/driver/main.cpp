@@ -1,5 +1,5 @@
 // Drives DORVAN.exe from outside under Wine: one group of cases per run.
-//   dorvan_wine_driver GROUP --exe PATH --dll PATH [--exe64 PATH] [--ready FILE --done FILE]
+//   dorvan_wine_driver GROUP --exe PATH --dll PATH [--ready FILE --done FILE]
 // Paths may be Unix paths; they are read as Wine's Z: drive. Exit code 0 when every
 // case passed, 1 on any failure, 77 when the group had nothing to test.
 // DORVAN_KEEP_TEST_FOLDERS=1 keeps each run's folder (program copy, working folder,
@@ -35,7 +35,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
 }
 
 int usage() {
-  std::fprintf(stderr, "usage: dorvan_wine_driver GROUP --exe PATH --dll PATH [--exe64 PATH] [--ready F --done F]\n");
+  std::fprintf(stderr, "usage: dorvan_wine_driver GROUP --exe PATH --dll PATH [--ready F --done F]\n");
   return 2;
 }
 
@@ -46,7 +46,7 @@ int wmain(int argc, wchar_t** argv) {
   const auto group = groups().find(argv[1]);
   if (group == groups().end()) return usage();
   wine_test::Report report;
-  Context ctx{report, {}, {}, {}, {}};
+  Context ctx{report, {}, {}, {}};
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::wstring key = argv[i];
     const std::wstring value = wine_test::windowsPath(argv[i + 1]);
@@ -54,8 +54,6 @@ int wmain(int argc, wchar_t** argv) {
       ctx.paths.exe = value;
     else if (key == L"--dll")
       ctx.paths.standin = value;
-    else if (key == L"--exe64")
-      ctx.win64Exe = value;
     else if (key == L"--ready")
       ctx.readyFile = value;
     else if (key == L"--done")
