@@ -12,8 +12,9 @@ native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev 
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
-# The package tests: lintian, and xdotool to find the unpacked program's windows.
-package_test_pkgs=(lintian xdotool)
+# The package tests: lintian, hardening-check (devscripts), and xdotool to find the
+# unpacked program's windows.
+package_test_pkgs=(lintian devscripts xdotool)
 bench_pkgs=(xdotool x11-utils)
 
 case "$what" in

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it, one check a run:
-#   check_deb.sh fields|files|apt|postinst|run|lintian dorvan_<version>_amd64.deb VERSION
+#   check_deb.sh fields|files|apt|postinst|run|hardening|lintian dorvan_<version>_amd64.deb VERSION
 # fields   the control fields, Depends computed from the binary
 # files    the file list
 # apt      apt resolves its dependencies (simulated; nothing is installed)
@@ -8,7 +8,8 @@
 #          and the installation goes on where it does not
 # run      unpacked into a scratch root, dorvan-launcher starts dorvan under Xvfb,
 #          which shows its prompt and, after Return, its window
-# lintian  no errors and no warnings
+# hardening the unpacked dorvan is built as Debian builds its own
+# lintian  no errors, no warnings and no hardening tag
 set -euo pipefail
 check=$1
 deb=$(realpath "$2")
@@ -107,12 +108,28 @@ run() {
   done
 }
 
+hardening() {
+  dpkg -x "$deb" "$scratch/root"
+  local report
+  report=$(hardening-check "$scratch/root/usr/bin/dorvan" 2>&1) || true
+  echo "$report"
+  for property in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
+      "Read-only relocations" "Immediate binding"; do
+    grep -q "^ $property: yes" <<<"$report" || fail "hardening-check: $property is not yes"
+  done
+}
+
 lintian() {
-  command lintian --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+  local out
+  out=$(command lintian --display-info --fail-on error,warning "$deb") || { echo "$out" >&2; fail "lintian found errors or warnings"; }
+  if grep -q 'hardening-' <<<"$out"; then
+    echo "$out" >&2
+    fail "lintian found a hardening tag"
+  fi
 }
 
 case "$check" in
-  fields | files | apt | postinst | run | lintian) "$check" ;;
-  *) echo "usage: $0 fields|files|apt|postinst|run|lintian DEB VERSION" >&2; exit 2 ;;
+  fields | files | apt | postinst | run | hardening | lintian) "$check" ;;
+  *) echo "usage: $0 fields|files|apt|postinst|run|hardening|lintian DEB VERSION" >&2; exit 2 ;;
 esac
 echo "$check: ok"
