@@ -22,7 +22,7 @@ FormState::FormState(FormView& view) : view_(view) {
 void FormState::setText(ControlId id, std::string_view text) {
   const std::string_view cut = cutToCharacters(text, controlSpec(id).maxLength);
   if (texts_[id] == cut) return;
-  texts_[id].assign(cut);
+  changeText(id, cut);
   view_.showText(id, texts_[id]);
 }
 
@@ -36,8 +36,13 @@ void FormState::acceptTyped(ControlId id, std::string_view typed) {
   const std::string kept = cp1254::keepRepresentable(typed);
   const std::string_view accepted = cutToCharacters(kept, controlSpec(id).maxLength);
   const bool refused = accepted.size() != typed.size();
-  texts_[id].assign(accepted);
+  if (texts_[id] != accepted) changeText(id, accepted);
   if (refused) view_.showText(id, texts_[id]);
+}
+
+void FormState::changeText(ControlId id, std::string_view text) {
+  texts_[id].assign(text);
+  ++revisions_[id];
 }
 
 }  // namespace dorvan

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ class FormState {
   explicit FormState(FormView& view);
 
   std::string_view text(ControlId id) const { return texts_[id]; }
+  // Grows by one at every change of the control's text, so that whoever keeps what it
+  // made of a text can tell at a glance that it is stale.
+  std::uint32_t textRevision(ControlId id) const { return revisions_[id]; }
   Color backColor(ControlId id) const { return colors_[id]; }
 
   // Text put into a control from code; a box keeps only as many characters as its limit.
@@ -31,8 +35,11 @@ class FormState {
   FormView& view() { return view_; }
 
  private:
+  void changeText(ControlId id, std::string_view text);
+
   FormView& view_;
   std::array<std::string, kControls.size()> texts_;
+  std::array<std::uint32_t, kControls.size()> revisions_{};
   std::array<Color, kControls.size()> colors_;
 };
 
