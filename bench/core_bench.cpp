@@ -34,6 +34,7 @@ class NullView final : public FormView {
  public:
   void showText(ControlId, std::string_view) override {}
   void showBackColor(ControlId, Color) override {}
+  void showMark(ControlId, bool, std::string_view) override {}
   void showPicture(ControlId, const Image&) override {}
   void showMessage(std::string_view, std::string_view, MessageKind) override {}
   std::uintptr_t nativeHandle() override { return 1; }

@@ -13,6 +13,17 @@
 
 namespace dorvan {
 
+class FormState;
+
+// Told of every change of a control's text, whoever made it: typing, a stage loaded, a tick.
+class TextWatcher {
+ public:
+  virtual void textChanged(const FormState& form, ControlId id) = 0;
+
+ protected:
+  ~TextWatcher() = default;
+};
+
 class FormState {
  public:
   explicit FormState(FormView& view);
@@ -33,11 +44,13 @@ class FormState {
   void acceptTyped(ControlId id, std::string_view utf8);
 
   FormView& view() { return view_; }
+  void watchTexts(TextWatcher& watcher) { watcher_ = &watcher; }
 
  private:
   void changeText(ControlId id, std::string_view text);
 
   FormView& view_;
+  TextWatcher* watcher_ = nullptr;
   std::array<std::string, kControls.size()> texts_;
   std::array<std::uint32_t, kControls.size()> revisions_{};
   std::array<Color, kControls.size()> colors_;
