@@ -34,6 +34,7 @@ class NullView final : public FormView {
  public:
   void showText(ControlId, std::string_view) override {}
   void showBackColor(ControlId, Color) override {}
+  void showMark(ControlId, bool, std::string_view) override {}
   void showPicture(ControlId, const Image&) override {}
   void showMessage(std::string_view, std::string_view, MessageKind) override {}
   std::uintptr_t nativeHandle() override { return 1; }
@@ -163,6 +164,60 @@ void BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick(benchmark::State& state) {
                                                      static_cast<double>(2 * state.iterations()));
 }
 BENCHMARK(BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick);
+
+// Every date box holds a repeat word, a different one at the start and at the end of
+// each port; the words are read when typed, not on every tick.
+void fillWordTable(FormState& form) {
+  static constexpr std::array<std::string_view, 10> kWords{"HER GÜN",  "HAFTA İÇİ", "HAFTA SONU", "PAZARTESİ", "SALI",
+                                                           "ÇARŞAMBA", "PERŞEMBE",  "CUMA",       "CUMARTESİ", "PAZAR"};
+  for (int p = 0; p < kPortCount; ++p) {
+    const PortRow& row = kPortGrid[p];
+    form.acceptTyped(controlId(row.description), "Salon lambası, kuzey duvarı");
+    form.acceptTyped(controlId(row.startDate), kWords[p]);
+    form.acceptTyped(controlId(row.startTime), "07:30:00");
+    form.acceptTyped(controlId(row.endDate), kWords[(p + 5) % kWords.size()]);
+    form.acceptTyped(controlId(row.endTime), "22:15:00");
+  }
+}
+
+void BM_TickFullTableOfRepeatWords(benchmark::State& state) {
+  NullView view;
+  NullLibrary library;
+  SteppingClock clock;
+  FormState form(view);
+  Report report{};
+  PortSwitch ports(form, library, report);
+  ClockTick tick;
+  fillWordTable(form);
+  for (int i = 0; i < 20; ++i) tick.run(form, clock, ports);
+  const long before = g_allocations.load();
+  for (auto _ : state) tick.run(form, clock, ports);
+  state.counters["allocs/tick"] =
+      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_TickFullTableOfRepeatWords);
+
+// As the catch-up benchmark above, over a table of words: the 3-day gap from a Sunday
+// 07:00 to the Wednesday holds occurrences of six of the ten words.
+void BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick(benchmark::State& state) {
+  NullView view;
+  NullLibrary library;
+  ThreeDayGapClock clock;
+  FormState form(view);
+  Report report{};
+  PortSwitch ports(form, library, report);
+  ClockTick tick;
+  fillWordTable(form);
+  for (int i = 0; i < 4; ++i) tick.run(form, clock, ports);
+  const long before = g_allocations.load();
+  for (auto _ : state) {
+    tick.run(form, clock, ports);
+    tick.run(form, clock, ports);
+  }
+  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                     static_cast<double>(2 * state.iterations()));
+}
+BENCHMARK(BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick);
 
 std::array<std::string_view, kTableSize> fullTable() {
   static const std::array<std::string, 5> row{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00", "06.12.2026",

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the guide's picture of the Linux window: dorvan under Xvfb with a demo
-# stage loaded (the prompt answered, "KADEME 1" pressed) and port 2 switched on.
+# stage loaded (the prompt answered, "KADEME 1" pressed), port 2 switched on and one
+# box marked.
 # Builds nothing: run `cmake --build --preset linux` first.
 #   tools/screenshot-linux.sh [BUILD_DIR] [OUT]    (defaults: build/linux, docs/window-linux.png)
 set -euo pipefail
@@ -20,19 +21,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$build/gen/fis_1.bmp" "$build/gen/fis_2.bmp" "$work/"
 
-# The Windows picture's demo stage; port 2 starts three seconds from now, so that
-# it is switched on when the picture is taken.
+# The Windows picture's demo stage, with repeat words and one time box that can never
+# fire (port 9's end); port 2 starts three seconds from now, so that it is switched on
+# when the picture is taken.
 due=$(date -d '+3 seconds' '+%d.%m.%Y %H:%M:%S')
 {
-  printf '%s\n' "BAHÇE SULAMA" 07.12.2026 06:30:00 07.12.2026 07:00:00
-  printf '%s\n' "AKVARYUM IŞIĞI" ${due} 07.12.2026 20:00:00
-  printf '%s\n' "KOMBİ" 08.12.2026 05:45:00 08.12.2026 09:15:00
-  printf '%s\n' "SERA ISITICI" 08.12.2026 22:00:00 09.12.2026 06:00:00
-  printf '%s\n' "GİRİŞ LAMBASI" 09.12.2026 18:30:00 09.12.2026 23:59:00
-  printf '%s\n' "HAVALANDIRMA" 10.12.2026 12:00:00 10.12.2026 12:30:00
+  printf '%s\n' "BAHÇE SULAMA" "HER GÜN" 06:30:00 "HER GÜN" 07:00:00
+  printf '%s\n' "AKVARYUM IŞIĞI" ${due} "HER GÜN" 20:00:00
+  printf '%s\n' "KOMBİ" "HAFTA İÇİ" 05:45:00 "HAFTA İÇİ" 09:15:00
+  printf '%s\n' "SERA ISITICI" "HER GÜN" 22:00:00 "HER GÜN" 06:00:00
+  printf '%s\n' "GİRİŞ LAMBASI" "HER GÜN" 18:30:00 "HER GÜN" 23:59:00
+  printf '%s\n' "HAVALANDIRMA" "HAFTA SONU" 12:00:00 "HAFTA SONU" 12:30:00
   printf '%s\n' "ÇAMAŞIR MAKİNESİ" 11.12.2026 02:00:00 11.12.2026 04:00:00
   printf '\n\n\n\n\n'
-  printf '%s\n' "DEPO POMPASI" 12.12.2026 10:00:00 12.12.2026 10:05:00
+  printf '%s\n' "DEPO POMPASI" "PAZARTESİ" 10:00:00 "PAZARTESİ" 10:05
   printf '%s\n' "ŞOFBEN" 31.12.2026 23:00:00 01.01.2027 01:00:00
 } | sed 's/$/\r/' | iconv -f UTF-8 -t CP1254 >"$work/kademe1.txt"
 

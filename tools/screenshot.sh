@@ -27,6 +27,12 @@ bash "$root/tests/wine/wine_prefix.sh" create "$prefix" >/dev/null
 mkdir -p "$(dirname "$out")"
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=tr_TR.UTF-8
+# Without Wine's own fonts (Debian's fonts-wine) the window's face falls back to a
+# wide one that cuts the dates; the condensed face the Linux window uses fits them.
+if ! fc-list | grep -qi "Microsoft Sans Serif\|Tahoma"; then
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'DejaVu Sans Condensed' /f >/dev/null
+  wineserver -w
+fi
 export driver exe dll work out
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -u

@@ -22,8 +22,9 @@ FormState::FormState(FormView& view) : view_(view) {
 void FormState::setText(ControlId id, std::string_view text) {
   const std::string_view cut = cutToCharacters(text, controlSpec(id).maxLength);
   if (texts_[id] == cut) return;
-  texts_[id].assign(cut);
+  changeText(id, cut);
   view_.showText(id, texts_[id]);
+  if (watcher_) watcher_->textChanged(*this, id);
 }
 
 void FormState::setBackColor(ControlId id, Color color) {
@@ -36,8 +37,15 @@ void FormState::acceptTyped(ControlId id, std::string_view typed) {
   const std::string kept = cp1254::keepRepresentable(typed);
   const std::string_view accepted = cutToCharacters(kept, controlSpec(id).maxLength);
   const bool refused = accepted.size() != typed.size();
-  texts_[id].assign(accepted);
+  const bool changed = texts_[id] != accepted;
+  if (changed) changeText(id, accepted);
   if (refused) view_.showText(id, texts_[id]);
+  if (changed && watcher_) watcher_->textChanged(*this, id);
+}
+
+void FormState::changeText(ControlId id, std::string_view text) {
+  texts_[id].assign(text);
+  ++revisions_[id];
 }
 
 }  // namespace dorvan

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,11 +13,25 @@
 
 namespace dorvan {
 
+class FormState;
+
+// Told of every change of a control's text, whoever made it: typing, a stage loaded, a tick.
+class TextWatcher {
+ public:
+  virtual void textChanged(const FormState& form, ControlId id) = 0;
+
+ protected:
+  ~TextWatcher() = default;
+};
+
 class FormState {
  public:
   explicit FormState(FormView& view);
 
   std::string_view text(ControlId id) const { return texts_[id]; }
+  // Grows by one at every change of the control's text, so that whoever keeps what it
+  // made of a text can tell at a glance that it is stale.
+  std::uint32_t textRevision(ControlId id) const { return revisions_[id]; }
   Color backColor(ControlId id) const { return colors_[id]; }
 
   // Text put into a control from code; a box keeps only as many characters as its limit.
@@ -29,10 +44,15 @@ class FormState {
   void acceptTyped(ControlId id, std::string_view utf8);
 
   FormView& view() { return view_; }
+  void watchTexts(TextWatcher& watcher) { watcher_ = &watcher; }
 
  private:
+  void changeText(ControlId id, std::string_view text);
+
   FormView& view_;
+  TextWatcher* watcher_ = nullptr;
   std::array<std::string, kControls.size()> texts_;
+  std::array<std::uint32_t, kControls.size()> revisions_{};
   std::array<Color, kControls.size()> colors_;
 };
 

@@ -22,6 +22,9 @@ class FormView {
   // Caption of a label or button, text of a box.
   virtual void showText(ControlId id, std::string_view utf8) = 0;
   virtual void showBackColor(ControlId id, Color color) = 0;
+  // A marked box has the background kMarkColor and this tooltip; an unmarked one its
+  // usual background and no tooltip.
+  virtual void showMark(ControlId id, bool marked, std::string_view toolTip) = 0;
   // The picture box shows this image unscaled at its top-left, cut at its edges.
   virtual void showPicture(ControlId id, const Image& image) = 0;
   // Modal; returns when the user has dismissed it. Ticks and device notifications

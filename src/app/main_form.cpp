@@ -36,9 +36,12 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
       clock_(clock),
       files_(files),
       form_(view),
+      marks_(view),
       link_(library, slot, *this),
       selector_(form_, files, *this),
-      ports_(form_, library, outputReport_) {}
+      ports_(form_, library, outputReport_) {
+  form_.watchTexts(marks_);
+}
 
 bool MainForm::Form_Load() {
   appTitle_ = kMainWindow.caption;

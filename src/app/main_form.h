@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/box_marks.h"
 #include "app/form_state.h"
 #include "app/form_view.h"
 #include "app/start_arguments.h"
@@ -57,6 +58,7 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   void OnRead(DeviceHandle pHandle) override;
 
   FormState& form() { return form_; }
+  const BoxMarks& marks() const { return marks_; }
   HIDDLLInterface& hidLink() { return link_; }
   std::string_view applicationTitle() const { return appTitle_; }
   std::uint8_t currentStage() const { return selector_.currentStage(); }
@@ -73,6 +75,7 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   Clock& clock_;
   FileOps& files_;
   FormState form_;
+  BoxMarks marks_;
   HIDDLLInterface link_;
   StageSelector selector_;
   std::string appTitle_;

@@ -16,6 +16,8 @@ inline constexpr Color kRed = 0x0000FF;
 inline constexpr Color kBlue = 0xFF0000;
 inline constexpr Color kGreen = 0x00FF00;
 inline constexpr Color kFormBackground = 0xF7DFD6;
+// A date or time box whose instant can never fire: pale red.
+inline constexpr Color kMarkColor = 0xC8C8FF;
 // The platform's own colour for this kind of control (button face, window background).
 inline constexpr Color kSystemColor = 0xFFFFFFFF;
 

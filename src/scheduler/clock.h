@@ -38,10 +38,16 @@ DateText formatDate(const LocalTime& t);
 // A second of the wall clock as it is shown, counted from 01.01.1970 00:00:00 of that
 // clock: no time zone, so a daylight-saving jump forward is a gap like any other.
 using WallSecond = std::int64_t;
+inline constexpr WallSecond kSecondsPerDay = 86400;
 WallSecond wallSecond(const LocalTime& t);
+// The day of the date shown, counted from 01.01.1970.
+std::int64_t dayNumber(const LocalTime& t);
 
 // The second a date box and a time box name, when their texts are exactly what the
 // clock shows at that second; "7:30:00", "31.02.2026" or "07:30:00 " name none.
 std::optional<WallSecond> instantOf(std::string_view date, std::string_view time);
+// The two halves of it: the day a date box names, the second of the day a time box names.
+std::optional<std::int64_t> dayOf(std::string_view date);
+std::optional<int> secondOfDay(std::string_view time);
 
 }  // namespace dorvan

@@ -3,8 +3,6 @@
 namespace dorvan {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86400;
-
 void twoDigits(char* out, int v) {
   out[0] = static_cast<char>('0' + v / 10 % 10);
   out[1] = static_cast<char>('0' + v % 10);
@@ -59,26 +57,37 @@ DateText formatDate(const LocalTime& t) {
   return out;
 }
 
+std::int64_t dayNumber(const LocalTime& t) { return daysFromCivil(t.year, t.month, t.day); }
+
 WallSecond wallSecond(const LocalTime& t) {
-  return daysFromCivil(t.year, t.month, t.day) * kSecondsPerDay + t.hour * 3600 + t.minute * 60 + t.second;
+  return dayNumber(t) * kSecondsPerDay + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
 // Digits where the clock writes digits, its separators between them, and every field in
-// range: then formatting the second back gives these very texts, so nothing but them names it.
+// range: then formatting the day back gives this very text, so nothing but it names it.
+std::optional<std::int64_t> dayOf(std::string_view date) {
+  if (date.size() != DateText{}.size() || date[2] != '.' || date[5] != '.') return std::nullopt;
+  const int year = digitsAt(date, 6, 4);
+  const int month = digitsAt(date, 3, 2);
+  const int day = digitsAt(date, 0, 2);
+  if (year < 0 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return std::nullopt;
+  return daysFromCivil(year, month, day);
+}
+
+std::optional<int> secondOfDay(std::string_view time) {
+  if (time.size() != TimeText{}.size() || time[2] != ':' || time[5] != ':') return std::nullopt;
+  const int hour = digitsAt(time, 0, 2);
+  const int minute = digitsAt(time, 3, 2);
+  const int second = digitsAt(time, 6, 2);
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return std::nullopt;
+  return hour * 3600 + minute * 60 + second;
+}
+
 std::optional<WallSecond> instantOf(std::string_view date, std::string_view time) {
-  if (date.size() != DateText{}.size() || time.size() != TimeText{}.size()) return std::nullopt;
-  if (date[2] != '.' || date[5] != '.' || time[2] != ':' || time[5] != ':') return std::nullopt;
-  const LocalTime t{digitsAt(date, 6, 4),
-                    digitsAt(date, 3, 2),
-                    digitsAt(date, 0, 2),
-                    digitsAt(time, 0, 2),
-                    digitsAt(time, 3, 2),
-                    digitsAt(time, 6, 2),
-                    0};
-  if (t.year < 0 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 ||
-      t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
-    return std::nullopt;
-  return wallSecond(t);
+  const std::optional<std::int64_t> day = dayOf(date);
+  const std::optional<int> second = secondOfDay(time);
+  if (!day || !second) return std::nullopt;
+  return *day * kSecondsPerDay + *second;
 }
 
 }  // namespace dorvan

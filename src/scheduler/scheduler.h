@@ -1,5 +1,6 @@
 // The clock tick: show the time and date, then switch every port whose start or
-// end instant is the current second, and carry out what a late tick skipped.
+// end instant is the current second, and carry out what a late tick skipped. An
+// instant is a date and a time, or a repeat word and a time (scheduler/repeat.h).
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include "hid/hid_library.h"
 #include "hid/port_command.h"
 #include "scheduler/clock.h"
+#include "scheduler/instant_cache.h"
 
 namespace dorvan {
 
@@ -70,6 +72,7 @@ class ClockTick {
  private:
   // The clock second the last tick showed; none before the first tick.
   std::optional<WallSecond> lastShown_;
+  InstantCache instants_;
 };
 
 }  // namespace dorvan

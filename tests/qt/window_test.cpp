@@ -100,6 +100,7 @@ class WindowTest : public QObject {
   void unusableLibraryEndsBeforeTheWindow();
   void stageLoadAndSaveThroughTheWidgets();
   void typingRefusesWhatAStageFileCannotHold();
+  void aTimeThatCanNeverFireIsMarkedUntilItCan();
   void tickSwitchesAPortAndItsIndicator();
   void hookSeesNotificationsUntilTheWindowCloses();
   void posterDeliversOnlyToItsAttachedWindow();
@@ -317,6 +318,25 @@ void WindowTest::typingRefusesWhatAStageFileCannotHold() {
   QLineEdit* time = box("Text5");
   QTest::keyClicks(time, QStringLiteral("07:30:00:9"));
   QCOMPARE(time->text(), QStringLiteral("07:30:00"));
+}
+
+void WindowTest::aTimeThatCanNeverFireIsMarkedUntilItCan() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QLineEdit* date = box("Text2");
+  QLineEdit* time = box("Text5");
+  const QColor usual = faceColor(time);
+  QTest::keyClicks(date, QStringLiteral("her gun"));
+  QTest::keyClicks(time, QStringLiteral("7:30"));
+  QCOMPARE(faceColor(time), QColor(255, 200, 200));
+  QCOMPARE(time->toolTip(), QStringLiteral("Saat SS:DD:ss biçiminde yazılmalı, örneğin 07:30:00."));
+  QCOMPARE(faceColor(date), usual);
+  QVERIFY(date->toolTip().isEmpty());
+
+  time->selectAll();
+  QTest::keyClicks(time, QStringLiteral("07:30:00"));
+  QCOMPARE(faceColor(time), usual);
+  QVERIFY(time->toolTip().isEmpty());
 }
 
 void WindowTest::tickSwitchesAPortAndItsIndicator() {

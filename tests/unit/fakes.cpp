@@ -28,6 +28,14 @@ void FakeView::showBackColor(ControlId id, Color color) {
   log.push_back("color " + std::string(controlSpec(id).name) + " " + std::to_string(color));
 }
 
+void FakeView::showMark(ControlId id, bool marked, std::string_view toolTip) {
+  const std::string name(controlSpec(id).name);
+  if (marked)
+    marks[name] = std::string(toolTip);
+  else
+    marks.erase(name);
+}
+
 void FakeView::showPicture(ControlId id, const Image& image) {
   picture = image;
   log.push_back("picture " + std::string(controlSpec(id).name));

@@ -27,6 +27,7 @@ class FakeView : public FormView {
  public:
   void showText(ControlId id, std::string_view utf8) override;
   void showBackColor(ControlId id, Color color) override;
+  void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override { return handle; }
@@ -35,7 +36,8 @@ class FakeView : public FormView {
   std::uintptr_t handle = 0x1234;
   std::map<ControlId, std::string> texts;  // last text shown per control
   std::map<ControlId, Color> colors;
-  std::vector<std::string> log;  // "text Label18 07:30:00", "color Label21 255", "picture", "message ..."
+  std::map<std::string, std::string> marks;  // the tooltip of every box shown marked, by name
+  std::vector<std::string> log;              // "text Label18 07:30:00", "color Label21 255", "picture", "message ..."
   std::vector<ShownMessage> messages;
   std::optional<Image> picture;
   std::optional<int> endedWith;

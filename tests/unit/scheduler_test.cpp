@@ -186,6 +186,30 @@ TEST_F(Tick, TheFirstTickCatchesUpNothing) {
   EXPECT_TRUE(library.written.empty());
 }
 
+TEST_F(Tick, ARepeatWordFiresAtItsTimeOnTheDaysItNamesOnly) {
+  schedule(1, "HAFTA İÇİ", "07:30:00", "her gün", "07:30:05");
+  schedule(2, "CUMARTESİ", "07:30:00");
+  tickAt(at(2026, 12, 7, 7, 29, 59, 900));  // a Monday
+  for (int ms : {0, 500}) tickAt(at(2026, 12, 7, 7, 30, 0, ms));
+  EXPECT_EQ(indicator(1), kRed);
+  tickAt(at(2026, 12, 7, 7, 30, 5));
+  tickAt(at(2026, 12, 12, 7, 29, 59, 900));  // the Saturday: the late tick carries out Friday's off
+  tickAt(at(2026, 12, 12, 7, 30, 0));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 1}, {1, 1}, {1, 0}, {1, 0}, {2, 1}}));
+}
+
+TEST_F(Tick, ALateTickAcrossAWeekendCarriesOutEachPortsLatestOccurrence) {
+  schedule(3, "HAFTA İÇİ", "08:00:00", "HAFTA İÇİ", "17:00:00");  // on since Monday 08:00
+  schedule(4, "HAFTA SONU", "10:00:00", "PAZAR", "20:00:00");     // off since Sunday 20:00
+  schedule(5, "CUMARTESİ", "09:00:00");                           // on since Saturday
+  schedule(6, "14.12.2026", "08:15:00", "HER GÜN", "07:00:00");   // the dated start is the later
+  schedule(7, "13.12.2026", "12:00:00", "HER GÜN", "07:00:00");   // the daily end is the later
+  schedule(8, "SALI", "08:00:00");                                // Tuesday is still to come
+  tickAt(at(2026, 12, 11, 18, 0, 0));                             // a Friday
+  tickAt(at(2026, 12, 14, 8, 30, 0));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{3, 1}, {4, 0}, {5, 1}, {6, 1}, {7, 0}}));
+}
+
 TEST(PortCommand, WritesOnlyPortAndStateAndSendsTheWholeBuffer) {
   FakeLibrary library;
   Report report{};

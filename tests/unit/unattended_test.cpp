@@ -86,6 +86,17 @@ TEST_F(Unattended, AStageArgumentLoadsThatStageWithoutPromptAndResumesItsSchedul
   EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 0}}));
 }
 
+TEST_F(Unattended, RepeatWordsResumeFromTheirLatestOccurrenceBeforeNow) {
+  clock.set(at(2026, 12, 12, 5, 0, 0));  // a Saturday, before dawn
+  // The words in Windows-1254 bytes, as a stage file holds them: "HER GÜN" and "HAFTA İÇİ".
+  const std::string daily = "HER G\xDCN", weekdays = "HAFTA \xDD\xC7\xDD";
+  writeStage(3, {{1, {daily, "22:00:00", daily, "06:00:00"}},           // on since last night
+                 {2, {weekdays, "08:00:00", weekdays, "17:00:00"}},     // off since Friday 17:00
+                 {3, {daily, "04:59:59", "12.12.2026", "05:00:01"}}});  // the daily start is past
+  startWith({"3"});
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {3, 1}}));
+}
+
 TEST_F(Unattended, AMissingStageFileIsReportedAsByItsButtonAndSwitchesNothing) {
   startWith({"6"});
   ASSERT_EQ(view.messages.size(), 1u);

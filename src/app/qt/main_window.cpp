@@ -229,6 +229,16 @@ void MainWindow::showBackColor(ControlId id, Color color) {
   widget->setPalette(p);
 }
 
+// A style sheet paints a box's background whatever its palette says, so the mark is one too.
+void MainWindow::showMark(ControlId id, bool marked, std::string_view toolTip) {
+  auto* box = qobject_cast<QLineEdit*>(controls_[id]);
+  if (!box) return;
+  const QString markedStyle =
+      QStringLiteral("QLineEdit { background-color: %1; }").arg(toQColor(kMarkColor, QColor()).name());
+  box->setStyleSheet(marked ? kTextBoxStyle + markedStyle : kTextBoxStyle);
+  box->setToolTip(marked ? toQString(toolTip) : QString());
+}
+
 void MainWindow::showPicture(ControlId id, const Image& image) {
   if (auto* box = dynamic_cast<PictureBox*>(controls_[id])) box->setImage(image);
 }

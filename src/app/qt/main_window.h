@@ -39,6 +39,7 @@ class MainWindow final : public QWidget, public FormView {
 
   void showText(ControlId id, std::string_view utf8) override;
   void showBackColor(ControlId id, Color color) override;
+  void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override;

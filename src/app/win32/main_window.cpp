@@ -1,5 +1,7 @@
 #include "app/win32/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -128,6 +130,11 @@ void MainWindow::showBackColor(ControlId id, Color color) {
   if (controls_[id]) InvalidateRect(controls_[id], nullptr, TRUE);
 }
 
+void MainWindow::showMark(ControlId id, bool marked, std::string_view toolTip) {
+  showBackColor(id, marked ? kMarkColor : kSystemColor);
+  setToolTip(id, marked ? toolTip : std::string_view{});
+}
+
 void MainWindow::showPicture(ControlId id, const Image& image) {
   picture_ = image;
   if (controls_[id]) InvalidateRect(controls_[id], nullptr, FALSE);
@@ -167,6 +174,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: return OnTimer(wParam);
     case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLOREDIT: return OnCtlColorEdit(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case DM_GETDEFID: return OnGetDefId();
     case WM_ACTIVATE: return OnActivate(wParam, lParam);
     case WM_SETFOCUS: return OnSetFocus();
@@ -184,6 +192,7 @@ LRESULT MainWindow::OnCreate() {
   sizeForDpi();
   font_.rebuild(dpi_);
   if (!createControls()) return -1;
+  createToolTips();
   lastFocus_ = firstInTabOrder();
   // Ticks run from the window's creation on, also while the start-up prompt is open.
   SetTimer(main_, kTimer1Id, kTimerIntervalMs, nullptr);
@@ -223,6 +232,16 @@ LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
   const auto cid = static_cast<ControlId>(id);
   SetBkColor(dc, colorRef(colors_[cid], COLOR_BTNFACE));
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  return reinterpret_cast<LRESULT>(brushFor(cid));
+}
+
+// A box shows its usual background unless it is marked.
+LRESULT MainWindow::OnCtlColorEdit(HDC dc, HWND control) {
+  const int id = controlOf(main_, control);
+  if (id < 0 || colors_[static_cast<ControlId>(id)] == kSystemColor)
+    return DefWindowProcW(main_, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  const auto cid = static_cast<ControlId>(id);
+  SetBkColor(dc, static_cast<COLORREF>(colors_[cid]));
   return reinterpret_cast<LRESULT>(brushFor(cid));
 }
 
@@ -311,6 +330,34 @@ bool MainWindow::createControls() {
     if (!controls_[id]) return false;
   }
   return true;
+}
+
+// Without its tooltip window a marked box still shows its colour.
+void MainWindow::createToolTips() {
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&classes);
+  toolTips_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, instance_, nullptr);
+  if (!toolTips_) return;
+  // A tooltip is a sentence or two: wrapped at a width a little wider than a date column.
+  SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(360, dpi_, 96));
+  // Long enough to read the whole sentence.
+  SendMessageW(toolTips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+}
+
+void MainWindow::setToolTip(ControlId id, std::string_view text) {
+  if (!toolTips_ || !controls_[id]) return;
+  std::wstring wide = widen(text);
+  TOOLINFOW tool{};
+  // The version-5 size: the one every common-controls library takes, manifest or not.
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = main_;
+  tool.uId = reinterpret_cast<UINT_PTR>(controls_[id]);
+  tool.lpszText = wide.data();
+  SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!wide.empty()) SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HBRUSH MainWindow::brushFor(ControlId id) {

@@ -38,6 +38,7 @@ class MainWindow final : public FormView {
 
   void showText(ControlId id, std::string_view utf8) override;
   void showBackColor(ControlId id, Color color) override;
+  void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override { return reinterpret_cast<std::uintptr_t>(main_); }
@@ -52,6 +53,7 @@ class MainWindow final : public FormView {
   LRESULT OnTimer(WPARAM timerId);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  LRESULT OnCtlColorEdit(HDC dc, HWND control);
   LRESULT OnGetDefId();
   LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
   LRESULT OnSetFocus();
@@ -64,6 +66,8 @@ class MainWindow final : public FormView {
   bool registerClasses();
   void sizeForDpi();
   bool createControls();
+  void createToolTips();
+  void setToolTip(ControlId id, std::string_view text);
   HBRUSH brushFor(ControlId id);
   void forgetBrush(ControlId id);
   HWND firstInTabOrder() const;
@@ -73,6 +77,7 @@ class MainWindow final : public FormView {
   HWND main_ = nullptr;
   MainForm* core_ = nullptr;
   std::array<HWND, kControls.size()> controls_{};
+  HWND toolTips_ = nullptr;  // the tooltips of the marked boxes
   std::array<Color, kControls.size()> colors_{};
   std::array<HBRUSH, kControls.size()> brushes_{};
   Image picture_;

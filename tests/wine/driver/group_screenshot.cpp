@@ -12,16 +12,17 @@ namespace wine_test {
 namespace {
 
 Table demoTable() {
+  // Repeat words and dates, and one time box that can never fire (port 9's end).
   const wchar_t* const rows[10][5] = {
-      {L"BAHÇE SULAMA", L"07.12.2026", L"06:30:00", L"07.12.2026", L"07:00:00"},
-      {L"AKVARYUM IŞIĞI", L"07.12.2026", L"08:00:00", L"07.12.2026", L"20:00:00"},
-      {L"KOMBİ", L"08.12.2026", L"05:45:00", L"08.12.2026", L"09:15:00"},
-      {L"SERA ISITICI", L"08.12.2026", L"22:00:00", L"09.12.2026", L"06:00:00"},
-      {L"GİRİŞ LAMBASI", L"09.12.2026", L"18:30:00", L"09.12.2026", L"23:59:00"},
-      {L"HAVALANDIRMA", L"10.12.2026", L"12:00:00", L"10.12.2026", L"12:30:00"},
+      {L"BAHÇE SULAMA", L"HER GÜN", L"06:30:00", L"HER GÜN", L"07:00:00"},
+      {L"AKVARYUM IŞIĞI", L"HER GÜN", L"08:00:00", L"HER GÜN", L"20:00:00"},
+      {L"KOMBİ", L"HAFTA İÇİ", L"05:45:00", L"HAFTA İÇİ", L"09:15:00"},
+      {L"SERA ISITICI", L"HER GÜN", L"22:00:00", L"HER GÜN", L"06:00:00"},
+      {L"GİRİŞ LAMBASI", L"HER GÜN", L"18:30:00", L"HER GÜN", L"23:59:00"},
+      {L"HAVALANDIRMA", L"HAFTA SONU", L"12:00:00", L"HAFTA SONU", L"12:30:00"},
       {L"ÇAMAŞIR MAKİNESİ", L"11.12.2026", L"02:00:00", L"11.12.2026", L"04:00:00"},
       {L"", L"", L"", L"", L""},
-      {L"DEPO POMPASI", L"12.12.2026", L"10:00:00", L"12.12.2026", L"10:05:00"},
+      {L"DEPO POMPASI", L"PAZARTESİ", L"10:00:00", L"PAZARTESİ", L"10:05"},
       {L"ŞOFBEN", L"31.12.2026", L"23:00:00", L"01.01.2027", L"01:00:00"},
   };
   Table t;

@@ -32,6 +32,8 @@ bool runStages(Context& ctx);
 bool runScheduler(Context& ctx);
 bool runStorm(Context& ctx);
 bool runUnattended(Context& ctx);
+// Repeat words in a stage file, and the mark on a box that can never fire.
+bool runRepeat(Context& ctx);
 // The program unpacked from the ZIP, started in place.
 bool runPackage(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.
