@@ -15,7 +15,8 @@ windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 
 # The package tests: lintian, hardening-check (devscripts), and xdotool to find the
 # unpacked program's windows.
 package_test_pkgs=(lintian devscripts xdotool)
-bench_pkgs=(xdotool x11-utils)
+# The benchmarks and tools/screenshot.sh (fonts-liberation: the window's face under Wine).
+bench_pkgs=(xdotool x11-utils fonts-liberation)
 
 case "$what" in
   bench) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${bench_pkgs[@]}") ;;

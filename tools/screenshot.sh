@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the window: DORVAN.exe under Wine and Xvfb with the
 # stand-in board library beside it and a demo stage loaded, cropped to the window.
-# Builds nothing: run `cmake --build --preset win32` first.
+# Builds nothing: run `cmake --build --preset win32` first. Wine shows the window's face
+# as Liberation Sans (Debian's fonts-liberation), the width of the original; without it
+# Wine falls back to a wider face that cuts the dates.
 #   tools/screenshot.sh [BUILD_DIR] [OUT]    (defaults: build/win32, docs/window.png)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,12 +29,6 @@ bash "$root/tests/wine/wine_prefix.sh" create "$prefix" >/dev/null
 mkdir -p "$(dirname "$out")"
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=tr_TR.UTF-8
-# Without Wine's own fonts (Debian's fonts-wine) the window's face falls back to a
-# wide one that cuts the dates; the condensed face the Linux window uses fits them.
-if ! fc-list | grep -qi "Microsoft Sans Serif\|Tahoma"; then
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'DejaVu Sans Condensed' /f >/dev/null
-  wineserver -w
-fi
 export driver exe dll work out
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -u
