@@ -201,6 +201,7 @@ class NoFlush final : public FileOps {
   FileResult read(Handle h, std::uint8_t* b, std::size_t c, std::size_t& g) override { return real().read(h, b, c, g); }
   void close(Handle h) override { real().close(h); }
   FileResult create(std::string_view p, Handle& h) override { return real().create(p, h); }
+  FileResult openAppend(std::string_view p, Handle& h, std::uint64_t& s) override { return real().openAppend(p, h, s); }
   FileResult write(Handle h, const std::uint8_t* d, std::size_t n) override { return real().write(h, d, n); }
   FileResult flush(Handle) override { return {}; }
   FileResult replace(std::string_view f, std::string_view t) override { return real().replace(f, t); }

@@ -25,6 +25,7 @@ std::string reason(const FileResult& r) {
     case FileError::None: return "hata yok";
     case FileError::NotFound: return "dosya ya da klasör bulunamadı";
     case FileError::AccessDenied: return "erişim izni yok (dosya ya da klasör salt okunur olabilir)";
+    case FileError::InUse: return "dosya başka bir programda açık ve kilitli";
     case FileError::DiskFull: return "diskte yer kalmadı";
     case FileError::NotAFile: return "bu bir dosya değil (klasör, boru ya da aygıt)";
     case FileError::TooLarge: return "dosya bir kademe dosyası olamayacak kadar büyük";

@@ -45,6 +45,9 @@ class FaultyFiles final : public FileOps {
   FileResult create(std::string_view path, Handle& out) override {
     return take(Step::Create) ? failure : inner_.create(path, out);
   }
+  FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override {
+    return inner_.openAppend(path, out, size);
+  }
   FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override {
     if (take(Step::Write)) return failure;
     if (take(Step::ShortWrite)) {

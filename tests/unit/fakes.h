@@ -98,6 +98,7 @@ class FakeFiles : public FileOps {
   FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override;
   void close(Handle h) override;
   FileResult create(std::string_view path, Handle& out) override;
+  FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override;
   FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override;
   FileResult flush(Handle h) override;
   FileResult replace(std::string_view from, std::string_view to) override;
@@ -105,7 +106,7 @@ class FakeFiles : public FileOps {
 
   std::map<std::string, std::string> files;
   std::map<std::string, FileResult> failOpen;  // per path
-  std::optional<FileResult> failRead, failCreate, failWrite, failFlush, failReplace;
+  std::optional<FileResult> failRead, failCreate, failAppend, failWrite, failFlush, failReplace;
   int openHandles = 0;
 
  private:
