@@ -39,9 +39,14 @@ DateText formatDate(const LocalTime& t);
 // clock: no time zone, so a daylight-saving jump forward is a gap like any other.
 using WallSecond = std::int64_t;
 WallSecond wallSecond(const LocalTime& t);
+// The clock reading of that second (millisecond 0).
+LocalTime localTimeOf(WallSecond s);
 
 // The second a date box and a time box name, when their texts are exactly what the
 // clock shows at that second; "7:30:00", "31.02.2026" or "07:30:00 " name none.
 std::optional<WallSecond> instantOf(std::string_view date, std::string_view time);
+
+// The first second strictly after `after` at which a date box and a time box fire.
+std::optional<WallSecond> nextOccurrence(std::string_view date, std::string_view time, WallSecond after);
 
 }  // namespace dorvan

@@ -29,6 +29,10 @@ class FakeView : public FormView {
   void showBackColor(ControlId id, Color color) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  // Kept apart from the modal ones: shown once the handler has returned.
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override {
+    later.push_back({std::string(title), std::string(text), kind});
+  }
   std::uintptr_t nativeHandle() override { return handle; }
   void endProgram(int exitCode) override { endedWith = exitCode; }
 
@@ -37,6 +41,7 @@ class FakeView : public FormView {
   std::map<ControlId, Color> colors;
   std::vector<std::string> log;  // "text Label18 07:30:00", "color Label21 255", "picture", "message ..."
   std::vector<ShownMessage> messages;
+  std::vector<ShownMessage> later;
   std::optional<Image> picture;
   std::optional<int> endedWith;
 };
@@ -105,6 +110,12 @@ class FakeFiles : public FileOps {
   FileResult remove(std::string_view path) override;
 
   std::map<std::string, std::string> files;
+  // Every file but the journal, which any event writes.
+  std::map<std::string, std::string> besideJournal() const {
+    auto out = files;
+    out.erase("gunluk.txt");
+    return out;
+  }
   std::map<std::string, FileResult> failOpen;  // per path
   std::optional<FileResult> failRead, failCreate, failAppend, failWrite, failFlush, failReplace;
   int openHandles = 0;

@@ -41,12 +41,15 @@ class MainWindow final : public QWidget, public FormView {
   void showBackColor(ControlId id, Color color) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override;
   void endProgram(int exitCode) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  // The port indicators' double-clicks and tooltips.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
@@ -62,7 +65,7 @@ class MainWindow final : public QWidget, public FormView {
   void forwardTyping(ControlId id, const QString& text);
   void pressButton(ControlId id);
   void tick();
-  void showProblem(const QString& text);
+  bool indicatorEvent(ControlId indicator, QEvent* event);
 
   QtWindowProcSlot slot_;
   MainForm core_;

@@ -1,5 +1,7 @@
 #include "app/win32/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -19,6 +21,10 @@ constexpr DWORD kMainExStyle = 0;
 
 // Posted by endProgram so that the window goes only after the handler that asked has returned.
 constexpr UINT kEndProgramMessage = WM_APP + 1;
+// Posted by showMessageLater, for the same reason.
+constexpr UINT kShowLaterMessage = WM_APP + 2;
+// The indicators' tooltips wrap at this width (pixels at 96 DPI).
+constexpr int kTipWidth = 420;
 
 HICON loadIcon(HINSTANCE instance, int metricX, int metricY) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON, GetSystemMetrics(metricX),
@@ -47,6 +53,8 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::registerClasses() {
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES};  // the tooltip control
+  InitCommonControlsEx(&common);
   WNDCLASSEXW owner{};
   owner.cbSize = sizeof owner;
   owner.lpfnWndProc = DefWindowProcW;
@@ -141,6 +149,11 @@ void MainWindow::showMessage(std::string_view title, std::string_view text, Mess
   MessageBoxW(main_, wideText.c_str(), wideTitle.c_str(), type);
 }
 
+void MainWindow::showMessageLater(std::string_view title, std::string_view text, MessageKind kind) {
+  later_.push_back({std::string(title), std::string(text), kind});
+  if (main_) PostMessageW(main_, kShowLaterMessage, 0, 0);
+}
+
 void MainWindow::endProgram(int exitCode) {
   exitCode_ = exitCode;
   ending_ = true;
@@ -164,6 +177,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return OnCreate();
     case WM_COMMAND: return OnCommand(wParam, lParam);
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_TIMER: return OnTimer(wParam);
     case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -175,6 +189,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION: return OnEndSession(wParam);
     case WM_DPICHANGED: return OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
     case kEndProgramMessage: return OnEndProgram();
+    case kShowLaterMessage: return OnShowLater();
     default: return DefWindowProcW(main_, message, wParam, lParam);
   }
 }
@@ -184,6 +199,7 @@ LRESULT MainWindow::OnCreate() {
   sizeForDpi();
   font_.rebuild(dpi_);
   if (!createControls()) return -1;
+  createIndicatorTips();
   lastFocus_ = firstInTabOrder();
   // Ticks run from the window's creation on, also while the start-up prompt is open.
   SetTimer(main_, kTimer1Id, kTimerIntervalMs, nullptr);
@@ -199,6 +215,17 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (controlSpec(control).kind == Kind::Button && code == BN_CLICKED) core_->click(control);
   if (controlSpec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_)
     core_->form().acceptTyped(control, narrow(windowText(from)));
+  if (isPortIndicator(control) && code == STN_DBLCLK) core_->doubleClick(control);
+  return 0;
+}
+
+// An indicator's tooltip is about to show: its text is asked of the core now, not kept up on every tick.
+LRESULT MainWindow::OnNotify(NMHDR& header) {
+  if (header.hwndFrom != tips_ || header.code != TTN_GETDISPINFOW || !core_) return 0;
+  auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+  const int id = controlOf(main_, reinterpret_cast<HWND>(header.idFrom));
+  tipText_ = id < 0 ? std::wstring() : widen(core_->indicatorToolTip(static_cast<ControlId>(id)));
+  info.lpszText = tipText_.data();
   return 0;
 }
 
@@ -277,6 +304,7 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   FormFont fresh;
   fresh.rebuild(dpi_);
   font_.swap(fresh);
+  if (tips_) SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (!controls_[i]) continue;
     placeControl(controls_[i], static_cast<ControlId>(i), dpi_);
@@ -292,6 +320,14 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
 
 LRESULT MainWindow::OnEndProgram() {
   DestroyWindow(main_);
+  return 0;
+}
+
+LRESULT MainWindow::OnShowLater() {
+  if (later_.empty()) return 0;
+  const LaterMessage m = later_.front();
+  later_.pop_front();
+  showMessage(m.title, m.text, m.kind);
   return 0;
 }
 
@@ -311,6 +347,26 @@ bool MainWindow::createControls() {
     if (!controls_[id]) return false;
   }
   return true;
+}
+
+// One tooltip control for the ten indicators; each asks for its text when it shows
+// (LPSTR_TEXTCALLBACKW). Without it the window works as before.
+void MainWindow::createIndicatorTips() {
+  tips_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, instance_, nullptr);
+  if (!tips_) return;
+  SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (!isPortIndicator(static_cast<ControlId>(i))) continue;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // the size every version of the control takes
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = main_;
+    tool.uId = reinterpret_cast<UINT_PTR>(controls_[i]);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 HBRUSH MainWindow::brushFor(ControlId id) {

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
+#include <string>
 #include <string_view>
 
 #include "app/form_view.h"
@@ -40,6 +42,7 @@ class MainWindow final : public FormView {
   void showBackColor(ControlId id, Color color) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override { return reinterpret_cast<std::uintptr_t>(main_); }
   void endProgram(int exitCode) override;
 
@@ -49,6 +52,7 @@ class MainWindow final : public FormView {
 
   LRESULT OnCreate();
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnNotify(NMHDR& header);
   LRESULT OnTimer(WPARAM timerId);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
@@ -60,10 +64,12 @@ class MainWindow final : public FormView {
   LRESULT OnEndSession(WPARAM ending);
   LRESULT OnDpiChanged(WPARAM wParam, const RECT& suggested);
   LRESULT OnEndProgram();
+  LRESULT OnShowLater();
 
   bool registerClasses();
   void sizeForDpi();
   bool createControls();
+  void createIndicatorTips();
   HBRUSH brushFor(ControlId id);
   void forgetBrush(ControlId id);
   HWND firstInTabOrder() const;
@@ -79,6 +85,14 @@ class MainWindow final : public FormView {
   FormFont font_;
   int dpi_ = 96;
   HWND lastFocus_ = nullptr;
+  HWND tips_ = nullptr;
+  std::wstring tipText_;  // the shown tooltip's text, which the control reads from here
+  struct LaterMessage {
+    std::string title;
+    std::string text;
+    MessageKind kind;
+  };
+  std::deque<LaterMessage> later_;
   bool settingText_ = false;
   bool ending_ = false;
   int exitCode_ = 0;
