@@ -13,6 +13,7 @@
 #include <QToolTip>
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
@@ -237,6 +238,11 @@ void MainWindow::showPicture(ControlId id, const Image& image) {
 }
 
 void MainWindow::showMessage(std::string_view title, std::string_view text, MessageKind kind) {
+  if (messagesToStandardError_) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
+                 text.data());
+    return;
+  }
   const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
   QMessageBox box(icon, toQString(title), toQString(text), QMessageBox::Ok, isVisible() ? this : nullptr);
   box.exec();

@@ -33,6 +33,10 @@ class MainWindow final : public QWidget, public FormView {
   bool start();
   int exitCode() const { return exitCode_; }
 
+  // With no desktop to show them on (the offscreen platform of a service), messages
+  // go to standard error and on at once: a modal box would wait for a click that cannot come.
+  void setMessagesToStandardError(bool on) { messagesToStandardError_ = on; }
+
   MainForm& core() { return core_; }
   QWidget* control(ControlId id) const { return controls_[id]; }
   int dpi() const { return dpi_; }
@@ -73,6 +77,7 @@ class MainWindow final : public QWidget, public FormView {
   std::array<QWidget*, kControls.size()> controls_{};
   QTimer timer1_;
   bool ending_ = false;
+  bool messagesToStandardError_ = false;
   int exitCode_ = 0;
 };
 
