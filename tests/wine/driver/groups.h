@@ -33,6 +33,8 @@ bool runStages(Context& ctx);
 bool runScheduler(Context& ctx);
 bool runStorm(Context& ctx);
 bool runUnattended(Context& ctx);
+// Ports switched by hand from their indicators, and the journal of it.
+bool runJournal(Context& ctx);
 // The program unpacked from the ZIP, started in place.
 bool runPackage(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.

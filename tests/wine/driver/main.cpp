@@ -29,6 +29,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"storm", wine_test::runStorm},
       {L"geometry", wine_test::runGeometry},
       {L"unattended", wine_test::runUnattended},
+      {L"journal", wine_test::runJournal},
       {L"package", wine_test::runPackage},
   };
   return all;
