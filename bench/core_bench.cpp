@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <new>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "app/main_form.h"
 #include "journal/journal.h"
@@ -57,51 +55,34 @@ class NullLibrary final : public HidLibrary {
   void WriteEx(std::uint32_t, std::uint32_t, std::uint8_t* report) override { benchmark::DoNotOptimize(report[1]); }
 };
 
+// The benchmark's own folder, which it also works in: the journal is opened by bare
+// name there, as the program opens it beside the stage files.
 std::string benchFolder() {
   static const std::string dir = [] {
     std::string t = (std::filesystem::temp_directory_path() / "dorvan-bench-XXXXXX").string();
-    if (!mkdtemp(t.data())) std::abort();
+    if (!mkdtemp(t.data()) || chdir(t.c_str()) != 0) std::abort();
     return t;
   }();
   return dir;
 }
 
-// The journal in the benchmark's own folder, on the real file system.
-class JournalFolder final : public FileOps, public JournalProblems {
+class NoteProblems final : public JournalProblems {
  public:
-  FileResult openRead(std::string_view p, Handle& h) override { return real().openRead(in(p), h); }
-  FileResult read(Handle h, std::uint8_t* b, std::size_t c, std::size_t& g) override { return real().read(h, b, c, g); }
-  void close(Handle h) override { real().close(h); }
-  FileResult create(std::string_view p, Handle& h) override { return real().create(in(p), h); }
-  FileResult openAppend(std::string_view p, Handle& h, std::uint64_t& s) override {
-    return real().openAppend(in(p), h, s);
-  }
-  FileResult write(Handle h, const std::uint8_t* d, std::size_t n) override { return real().write(h, d, n); }
-  FileResult flush(Handle h) override { return real().flush(h); }
-  FileResult replace(std::string_view f, std::string_view t) override { return real().replace(in(f), in(t)); }
-  FileResult remove(std::string_view p) override { return real().remove(in(p)); }
   void journalFailed(std::string_view) override { failed = true; }
-
   bool failed = false;
-
- private:
-  static FileOps& real() { return systemFileOps(); }
-  // Built once per name: the paths the journal asks for are always the same two.
-  const std::string& in(std::string_view name) {
-    for (const auto& [n, path] : paths_)
-      if (n == name) return path;
-    paths_.emplace_back(std::string(name), benchFolder() + "/" + std::string(name));
-    return paths_.back().second;
-  }
-  std::vector<std::pair<std::string, std::string>> paths_;
 };
 
 // A tick's surroundings: the window, the board, the journal.
 struct TickRig {
-  explicit TickRig(Clock& clock) : form(view), journal(files, clock, files), ports(form, library, report, journal) {}
+  explicit TickRig(Clock& clock)
+      : folder(benchFolder()),
+        form(view),
+        journal(systemFileOps(), clock, problems),
+        ports(form, library, report, journal) {}
+  std::string folder;  // worked in from here on
   NullView view;
   NullLibrary library;
-  JournalFolder files;
+  NoteProblems problems;
   FormState form;
   Report report{};
   Journal journal;
@@ -224,7 +205,7 @@ void BM_TickSwitchingTenPortsJournaled(benchmark::State& state) {
   for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
-  if (rig.files.failed) state.SkipWithError("the journal could not be written");
+  if (rig.problems.failed) state.SkipWithError("the journal could not be written");
 }
 BENCHMARK(BM_TickSwitchingTenPortsJournaled);
 

@@ -65,13 +65,28 @@ void PortSwitch::turn(const PortControls& port, PortState state, SwitchCause cau
   form_.setBackColor(port.indicator, indicatorColor(state));
   SendPortCommand(library_, outputReport_, port.port, state);
   std::optional<PortRecord>& last = last_[port.port - 1];
-  const bool repeat = last && followsAnInstant(cause) && followsAnInstant(last->cause) && last->state == state &&
-                      last->instant == instant;
-  if (repeat) return;
+  if (alreadyJournaled(port.port, state, cause, instant)) {
+    last->state = state;
+    return;
+  }
   last = PortRecord{state, cause, now, instant};
   event_.clear();
   journal_events::appendPortEvent(event_, port.port, state, cause, instant);
   journal_.record(now, event_);
+}
+
+bool PortSwitch::alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant) {
+  std::optional<JournaledInstant>& j = journaled_[port - 1];
+  // A switching by hand or a re-arm comes between: what the schedule does next is news again.
+  if (!followsAnInstant(cause)) {
+    j.reset();
+    return false;
+  }
+  if (!j || j->instant != instant) j = JournaledInstant{instant, false, false};
+  bool& seen = state == PortState::On ? j->on : j->off;
+  const bool repeat = seen;
+  seen = true;
+  return repeat;
 }
 
 void PortSwitch::resendCommanded(const LocalTime& now) {

@@ -67,8 +67,8 @@ class PortSwitch {
   PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal);
 
   // `now` is the clock reading the journal line carries. A schedule's switching that
-  // repeats the port's last one (the same state for the same instant, as every tick of
-  // a due second does) is sent again but journaled once.
+  // repeats one already journaled (the same state for the same instant, as every tick
+  // of a due second does) is sent again but journaled once.
   void turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now, WallSecond instant);
   // One report per port commanded in this run, its last state, in port order.
   void resendCommanded(const LocalTime& now);
@@ -79,7 +79,18 @@ class PortSwitch {
   HidLibrary& library_;
   Report& outputReport_;
   Journal& journal_;
+  // Whether this switching of an instant is in the journal already.
+  bool alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant);
+
+  // The instant whose switchings a port's last journal lines carried out, and which.
+  struct JournaledInstant {
+    WallSecond instant;
+    bool on;
+    bool off;
+  };
+
   std::array<std::optional<PortRecord>, kPortCount> last_{};
+  std::array<std::optional<JournaledInstant>, kPortCount> journaled_{};
   std::string event_;  // kept, so that switching needs no new memory after the first time
 };
 

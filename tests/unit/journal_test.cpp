@@ -94,16 +94,19 @@ TEST_F(Journaled, ADoubleClickSwitchesOnceIsRememberedForReArmAndNextInstantsSti
 TEST_F(Journaled, TheTicksOfADueSecondMakeOneLineAndOtherDevicesNone) {
   form.Form_Load();
   schedule(7, "06.12.2026 07:30:00", "06.12.2026 07:30:01");
+  schedule(9, "06.12.2026 07:30:00", "06.12.2026 07:30:00");  // on and off in every tick of the second
   for (int ms = 0; ms < 1000; ms += 100) tickAt(30, 0, ms);
   doubleClickPort(7);  // off by hand within the same second: the next tick puts it on again
   tickAt(30, 0, 950);
   for (int ms = 0; ms < 1000; ms += 100) tickAt(30, 1, ms);
   notify(1, deviceHandle(kBoardVendorId, 2009));
   notify(2, deviceHandle(0x1234, kBoardProductId));
-  EXPECT_EQ(library.written.size(), 22u);
+  EXPECT_EQ(library.written.size(), 44u);
   EXPECT_EQ(journal(),
             "06.12.2026 07:30:00 DORVAN AÇILDI\n"
             "06.12.2026 07:30:00 PORT 07 AÇIK (çizelge)\n"
+            "06.12.2026 07:30:00 PORT 09 AÇIK (çizelge)\n"
+            "06.12.2026 07:30:00 PORT 09 KAPALI (çizelge)\n"
             "06.12.2026 07:30:00 PORT 07 KAPALI (elle)\n"
             "06.12.2026 07:30:00 PORT 07 AÇIK (çizelge)\n"
             "06.12.2026 07:30:01 PORT 07 KAPALI (çizelge)\n");
