@@ -112,29 +112,19 @@ run() {
   done
 }
 
-# Fifty lines: port 1 on since an hour ago, port 3 due in four seconds.
-stage_with_due_port() {
-  local now=$1 line port
-  for port in $(seq 10); do
-    printf 'port %d\r\n' "$port"
-    case $port in
-      1) line=$((now - 3600)) ;;
-      3) line=$((now + 4)) ;;
-      *) printf '\r\n\r\n\r\n\r\n'; continue ;;
-    esac
-    printf '%s\r\n%s\r\n\r\n\r\n' "$(date -d "@$line" +%d.%m.%Y)" "$(date -d "@$line" +%H:%M:%S)"
-  done
-}
-
 offscreen() {
   [ -f "${DORVAN_FAKE_HIDAPI:-}" ] || fail "no fake hidapi library (DORVAN_FAKE_HIDAPI)"
   local shim
   shim=$(realpath "$DORVAN_FAKE_HIDAPI")
   dpkg -x "$deb" "$scratch/root"
-  local home=$scratch/stages board=$scratch/board now
+  local home=$scratch/stages board=$scratch/board since due
   mkdir "$home"
-  now=$(date +%s)
-  stage_with_due_port "$now" >"$home/kademe3.txt"
+  since=$(($(date +%s) - 3600)) due=$(($(date +%s) + 4))
+  # Fifty lines: port 1 on since an hour ago, port 3 due in four seconds.
+  { printf '1\r\n%s\r\n%s\r\n\r\n\r\n' "$(date -d "@$since" +%d.%m.%Y)" "$(date -d "@$since" +%T)"
+    printf '\r\n%.0s' {1..5}
+    printf '3\r\n%s\r\n%s\r\n\r\n\r\n' "$(date -d "@$due" +%d.%m.%Y)" "$(date -d "@$due" +%T)"
+    printf '\r\n%.0s' {1..35}; } >"$home/kademe3.txt"
   touch "$board"
   DORVAN_HOME=$home DORVAN_FAKE_BOARD=$board QT_QPA_PLATFORM=offscreen LD_PRELOAD=$shim \
     "$scratch/root/usr/bin/dorvan-launcher" 3 >"$scratch/log" 2>&1 &
@@ -151,7 +141,7 @@ offscreen() {
   events=$(sed -E 's/^[0-9]{2}\.[0-9]{2}\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} //' "$home/gunluk.txt")
   want="DORVAN AÇILDI, KADEME 3
 KADEME 3 YÜKLENDİ
-PORT 01 AÇIK (açılış: $(date -d "@$((now - 3600))" '+%d.%m.%Y %H:%M:%S'))
+PORT 01 AÇIK (açılış: $(date -d "@$since" '+%d.%m.%Y %T'))
 KART TAKILDI
 PORT 01 AÇIK (yeniden)
 PORT 03 AÇIK (çizelge)

@@ -9,20 +9,18 @@
 #include <cstring>
 #include <string>
 
-struct hid_device_ {
-  int unused;
-};
+struct hid_device_ {};
 
 namespace {
 
 constexpr const char* kPath = "/dev/hidraw-dorvan-test";
 
-const char* boardFile() {
+std::string boardFile() {
   const char* file = std::getenv("DORVAN_FAKE_BOARD");
   return file ? file : "";
 }
 
-bool attached() { return access(boardFile(), F_OK) == 0; }
+bool attached() { return access(boardFile().c_str(), F_OK) == 0; }
 
 }  // namespace
 
@@ -42,19 +40,16 @@ hid_device_info* hid_enumerate(unsigned short, unsigned short) {
 }
 
 void hid_free_enumeration(hid_device_info* devices) {
-  while (devices) {
-    hid_device_info* next = devices->next;
+  for (hid_device_info* next = nullptr; devices; devices = next) {
+    next = devices->next;
     std::free(devices->path);
     std::free(devices);
-    devices = next;
   }
 }
 
 hid_device* hid_open_path(const char* path) {
-  if (!attached() || std::strcmp(path, kPath) != 0) return nullptr;
-  return new hid_device{};
+  return attached() && !std::strcmp(path, kPath) ? new hid_device : nullptr;
 }
-
 void hid_close(hid_device* device) { delete device; }
 
 int hid_read_timeout(hid_device*, unsigned char*, size_t, int milliseconds) {
@@ -63,17 +58,11 @@ int hid_read_timeout(hid_device*, unsigned char*, size_t, int milliseconds) {
 }
 
 int hid_write(hid_device*, const unsigned char* data, size_t length) {
-  if (!attached()) return -1;
-  std::string line;
-  char hex[4];
-  for (size_t i = 0; i < length; ++i) {
-    std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", data[i]);
-    line += hex;
-  }
-  if (FILE* log = std::fopen((std::string(boardFile()) + ".log").c_str(), "a")) {
-    std::fprintf(log, "%s\n", line.c_str());
-    std::fclose(log);
-  }
+  FILE* log = attached() ? std::fopen((boardFile() + ".log").c_str(), "a") : nullptr;
+  if (!log) return -1;
+  for (size_t i = 0; i < length; ++i) std::fprintf(log, i ? " %02X" : "%02X", data[i]);
+  std::fputc('\n', log);
+  std::fclose(log);
   return static_cast<int>(length);
 }
 
