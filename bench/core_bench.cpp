@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "journal/journal.h"
 #include "scheduler/scheduler.h"
 #include "stages/cp1254.h"
 #include "stages/schedule_table.h"
@@ -37,6 +38,7 @@ class NullView final : public FormView {
   void showMark(ControlId, bool, std::string_view) override {}
   void showPicture(ControlId, const Image&) override {}
   void showMessage(std::string_view, std::string_view, MessageKind) override {}
+  void showMessageLater(std::string_view, std::string_view, MessageKind) override {}
   std::uintptr_t nativeHandle() override { return 1; }
   void endProgram(int) override {}
 };
@@ -52,6 +54,41 @@ class NullLibrary final : public HidLibrary {
   void SetReadNotify(DeviceHandle, bool) override {}
   bool Read(DeviceHandle, std::uint8_t*) override { return true; }
   void WriteEx(std::uint32_t, std::uint32_t, std::uint8_t* report) override { benchmark::DoNotOptimize(report[1]); }
+};
+
+// The benchmark's own folder, which it also works in: the journal is opened by bare
+// name there, as the program opens it beside the stage files.
+std::string benchFolder() {
+  static const std::string dir = [] {
+    std::string t = (std::filesystem::temp_directory_path() / "dorvan-bench-XXXXXX").string();
+    if (!mkdtemp(t.data()) || chdir(t.c_str()) != 0) std::abort();
+    return t;
+  }();
+  return dir;
+}
+
+class NoteProblems final : public JournalProblems {
+ public:
+  void journalFailed(std::string_view) override { failed = true; }
+  bool failed = false;
+};
+
+// A tick's surroundings: the window, the board, the journal.
+struct TickRig {
+  explicit TickRig(Clock& clock)
+      : folder(benchFolder()),
+        form(view),
+        journal(systemFileOps(), clock, problems),
+        ports(form, library, report, journal) {}
+  std::string folder;  // worked in from here on
+  NullView view;
+  NullLibrary library;
+  NoteProblems problems;
+  FormState form;
+  Report report{};
+  Journal journal;
+  PortSwitch ports;
+  ClockTick tick;
 };
 
 // Walks through the seconds of one day, ten ticks a second, as the timer does.
@@ -79,47 +116,38 @@ class FixedClock final : public Clock {
   LocalTime now() override { return {2026, 12, 6, 7, 30, 0, 0}; }
 };
 
+void fillRows(FormState& form, std::string_view startDate, std::string_view startTime, std::string_view endDate,
+              std::string_view endTime) {
+  const std::array<std::string_view, kValuesPerPort> row{"Salon lambası, kuzey duvarı", startDate, startTime, endDate,
+                                                         endTime};
+  for (int i = 0; i < kTableSize; ++i) form.acceptTyped(kPositionToBox[i], row[i % kValuesPerPort]);
+}
+
 void fillTable(FormState& form, std::string_view date, std::string_view time) {
-  for (int i = 0; i < kTableSize; ++i) {
-    const ControlId box = kPositionToBox[i];
-    switch (i % kValuesPerPort) {
-      case 0: form.acceptTyped(box, "Salon lambası, kuzey duvarı"); break;
-      case 1:
-      case 3: form.acceptTyped(box, date); break;
-      default: form.acceptTyped(box, time); break;
-    }
-  }
+  fillRows(form, date, time, date, time);
 }
 
 void BM_TickFullTableMatchingNothing(benchmark::State& state) {
-  NullView view;
-  NullLibrary library;
   SteppingClock clock;
-  FormState form(view);
-  Report report{};
-  PortSwitch ports(form, library, report);
-  ClockTick tick;
-  fillTable(form, "07.12.2026", "07:30:00");  // another day
-  for (int i = 0; i < 20; ++i) tick.run(form, clock, ports);
+  TickRig rig(clock);
+  fillTable(rig.form, "07.12.2026", "07:30:00");  // another day
+  for (int i = 0; i < 20; ++i) rig.tick.run(rig.form, clock, rig.ports);
   const long before = g_allocations.load();
-  for (auto _ : state) tick.run(form, clock, ports);
+  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_TickFullTableMatchingNothing);
 
+// The same second over and over: after the first tick every switching repeats the
+// last, so the reports go out and the journal is not touched.
 void BM_TickFiringTenPorts(benchmark::State& state) {
-  NullView view;
-  NullLibrary library;
   FixedClock clock;
-  FormState form(view);
-  Report report{};
-  PortSwitch ports(form, library, report);
-  ClockTick tick;
-  fillTable(form, "06.12.2026", "07:30:00");  // every start and end is now: twenty reports a tick
-  tick.run(form, clock, ports);
+  TickRig rig(clock);
+  fillTable(rig.form, "06.12.2026", "07:30:00");  // every start and end is now: twenty reports a tick
+  rig.tick.run(rig.form, clock, rig.ports);
   const long before = g_allocations.load();
-  for (auto _ : state) tick.run(form, clock, ports);
+  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
 }
@@ -142,23 +170,14 @@ class ThreeDayGapClock final : public Clock {
 // One iteration is two ticks: the catch-up tick and the ordinary one before it, so
 // the time per iteration bounds the catch-up tick from above.
 void BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick(benchmark::State& state) {
-  NullView view;
-  NullLibrary library;
   ThreeDayGapClock clock;
-  FormState form(view);
-  Report report{};
-  PortSwitch ports(form, library, report);
-  ClockTick tick;
-  for (int i = 0; i < kTableSize; ++i) {
-    static constexpr std::array<std::string_view, 5> kRow{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00",
-                                                          "06.12.2026", "22:15:00"};
-    form.acceptTyped(kPositionToBox[i], kRow[i % 5]);
-  }
-  for (int i = 0; i < 4; ++i) tick.run(form, clock, ports);
+  TickRig rig(clock);
+  fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "22:15:00");
+  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
   const long before = g_allocations.load();
   for (auto _ : state) {
-    tick.run(form, clock, ports);
-    tick.run(form, clock, ports);
+    rig.tick.run(rig.form, clock, rig.ports);
+    rig.tick.run(rig.form, clock, rig.ports);
   }
   state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
                                                      static_cast<double>(2 * state.iterations()));
@@ -181,17 +200,12 @@ void fillWordTable(FormState& form) {
 }
 
 void BM_TickFullTableOfRepeatWords(benchmark::State& state) {
-  NullView view;
-  NullLibrary library;
   SteppingClock clock;
-  FormState form(view);
-  Report report{};
-  PortSwitch ports(form, library, report);
-  ClockTick tick;
-  fillWordTable(form);
-  for (int i = 0; i < 20; ++i) tick.run(form, clock, ports);
+  TickRig rig(clock);
+  fillWordTable(rig.form);
+  for (int i = 0; i < 20; ++i) rig.tick.run(rig.form, clock, rig.ports);
   const long before = g_allocations.load();
-  for (auto _ : state) tick.run(form, clock, ports);
+  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
   state.counters["allocs/tick"] =
       benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
 }
@@ -200,24 +214,45 @@ BENCHMARK(BM_TickFullTableOfRepeatWords);
 // As the catch-up benchmark above, over a table of words: the 3-day gap from a Sunday
 // 07:00 to the Wednesday holds occurrences of six of the ten words.
 void BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick(benchmark::State& state) {
-  NullView view;
-  NullLibrary library;
   ThreeDayGapClock clock;
-  FormState form(view);
-  Report report{};
-  PortSwitch ports(form, library, report);
-  ClockTick tick;
-  fillWordTable(form);
-  for (int i = 0; i < 4; ++i) tick.run(form, clock, ports);
+  TickRig rig(clock);
+  fillWordTable(rig.form);
+  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
   const long before = g_allocations.load();
   for (auto _ : state) {
-    tick.run(form, clock, ports);
-    tick.run(form, clock, ports);
+    rig.tick.run(rig.form, clock, rig.ports);
+    rig.tick.run(rig.form, clock, rig.ports);
   }
   state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
                                                      static_cast<double>(2 * state.iterations()));
 }
 BENCHMARK(BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick);
+
+// 07:30:00 and 07:30:01 in turn, every port starting in the one and ending in the
+// other: each tick switches all ten ports to the other state, ten journal lines.
+class SwitchingClock final : public Clock {
+ public:
+  LocalTime now() override {
+    off_ = !off_;
+    return {2026, 12, 6, 7, 30, off_ ? 1 : 0, 0};
+  }
+
+ private:
+  bool off_ = true;
+};
+
+void BM_TickSwitchingTenPortsJournaled(benchmark::State& state) {
+  SwitchingClock clock;
+  TickRig rig(clock);
+  fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "07:30:01");
+  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
+  const long before = g_allocations.load();
+  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
+  state.counters["allocs/tick"] =
+      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  if (rig.problems.failed) state.SkipWithError("the journal could not be written");
+}
+BENCHMARK(BM_TickSwitchingTenPortsJournaled);
 
 std::array<std::string_view, kTableSize> fullTable() {
   static const std::array<std::string, 5> row{"Salon lambası, kuzey duvarı", "06.12.2026", "07:30:00", "06.12.2026",
@@ -256,6 +291,7 @@ class NoFlush final : public FileOps {
   FileResult read(Handle h, std::uint8_t* b, std::size_t c, std::size_t& g) override { return real().read(h, b, c, g); }
   void close(Handle h) override { real().close(h); }
   FileResult create(std::string_view p, Handle& h) override { return real().create(p, h); }
+  FileResult openAppend(std::string_view p, Handle& h, std::uint64_t& s) override { return real().openAppend(p, h, s); }
   FileResult write(Handle h, const std::uint8_t* d, std::size_t n) override { return real().write(h, d, n); }
   FileResult flush(Handle) override { return {}; }
   FileResult replace(std::string_view f, std::string_view t) override { return real().replace(f, t); }
@@ -264,15 +300,6 @@ class NoFlush final : public FileOps {
  private:
   static FileOps& real() { return systemFileOps(); }
 };
-
-std::string benchFolder() {
-  static const std::string dir = [] {
-    std::string t = (std::filesystem::temp_directory_path() / "dorvan-bench-XXXXXX").string();
-    if (!mkdtemp(t.data())) std::abort();
-    return t;
-  }();
-  return dir;
-}
 
 void saveBench(benchmark::State& state, FileOps& files) {
   const std::string path = benchFolder() + "/kademe1.txt";

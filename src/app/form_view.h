@@ -30,6 +30,9 @@ class FormView {
   // Modal; returns when the user has dismissed it. Ticks and device notifications
   // keep being dispatched meanwhile.
   virtual void showMessage(std::string_view title, std::string_view text, MessageKind kind) = 0;
+  // The same, once the handler running now has returned: a box opened half way
+  // through a tick or a re-arm would hold up the ports still to be switched.
+  virtual void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) = 0;
   // The native handle handed to the board library.
   virtual std::uintptr_t nativeHandle() = 0;
   // Ends the program once the current handler returns, with this exit code.

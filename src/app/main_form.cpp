@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "app/indicator_tip.h"
 #include "app/messages.h"
 
 namespace dorvan {
@@ -37,23 +38,26 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
       files_(files),
       form_(view),
       marks_(view),
+      journal_(files, clock, *this),
       link_(library, slot, *this),
-      selector_(form_, files, *this),
-      ports_(form_, library, outputReport_) {
+      selector_(form_, files, *this, journal_),
+      ports_(form_, library, outputReport_, journal_) {
   form_.watchTexts(marks_);
 }
 
 bool MainForm::Form_Load() {
   appTitle_ = kMainWindow.caption;
+  journal_.record(journal_events::started(start_.stage));
   const std::uintptr_t handle = view_.nativeHandle();
   // Without its board library the program cannot switch anything: say why and end.
   if (const std::string problem = library_.load(); !problem.empty()) {
-    view_.showMessage(appTitle_, problem, MessageKind::Error);
+    tell(problem);
+    journal_.record(journal_events::kEnded);
     view_.endProgram(1);
     return false;
   }
   link_.OpenHidLink(handle);
-  if (start_.refused) view_.showMessage(appTitle_, messages::startArgumentRefused(*start_.refused), MessageKind::Error);
+  if (start_.refused) tell(messages::startArgumentRefused(*start_.refused));
   // Started unattended (after a reboot, say) nobody is there to answer a prompt.
   if (start_.stage == 0) view_.showMessage(appTitle_, messages::kStartPrompt, MessageKind::Prompt);
   return true;
@@ -66,7 +70,9 @@ void MainForm::Form_Shown() {
 }
 
 void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
-  if (link_.isOpen()) link_.CloseHidLink();
+  if (!link_.isOpen()) return;  // closed already: a session's end and then the window's
+  link_.CloseHidLink();
+  journal_.record(journal_events::kEnded);
 }
 
 void MainForm::click(ControlId button) {
@@ -76,12 +82,33 @@ void MainForm::click(ControlId button) {
 
 void MainForm::Timer1_Timer() { tick_.run(form_, clock_, ports_); }
 
-// A board that comes back (a USB glitch, its own power gone) has every relay off.
-void MainForm::OnPlugged(DeviceHandle pHandle) {
-  if (showPlugPicture(pHandle, PlugPicture::Plugged)) ports_.resendCommanded();
+// By hand means now, not from now on: the next instant that falls due switches the port as usual.
+void MainForm::doubleClick(ControlId indicator) {
+  const PortControls* port = portWithIndicator(indicator);
+  if (!port) return;
+  const std::optional<PortRecord>& last = ports_.last(port->port);
+  const PortState to = last && last->state == PortState::On ? PortState::Off : PortState::On;
+  const LocalTime now = clock_.now();
+  ports_.turn(*port, to, SwitchCause::Hand, now, wallSecond(now));
 }
 
-void MainForm::OnUnplugged(DeviceHandle pHandle) { showPlugPicture(pHandle, PlugPicture::Unplugged); }
+std::string MainForm::indicatorToolTip(ControlId indicator) {
+  const PortControls* port = portWithIndicator(indicator);
+  if (!port) return {};
+  return indicatorTip(form_, *port, ports_.last(port->port), wallSecond(clock_.now()));
+}
+
+// A board that comes back (a USB glitch, its own power gone) has every relay off.
+void MainForm::OnPlugged(DeviceHandle pHandle) {
+  if (!showPlugPicture(pHandle, PlugPicture::Plugged)) return;
+  const LocalTime now = clock_.now();
+  journal_.record(now, journal_events::kBoardPlugged);
+  ports_.resendCommanded(now);
+}
+
+void MainForm::OnUnplugged(DeviceHandle pHandle) {
+  if (showPlugPicture(pHandle, PlugPicture::Unplugged)) journal_.record(journal_events::kBoardUnplugged);
+}
 
 void MainForm::OnChanged() {
   // Asked also when no board is attached; the library answers for what it has.
@@ -104,6 +131,15 @@ bool MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
   return true;
 }
 
-void MainForm::showError(std::string_view text) { view_.showMessage(appTitle_, text, MessageKind::Error); }
+void MainForm::tell(std::string_view text) {
+  journal_.record(journal_events::warning(text));
+  view_.showMessage(title(), text, MessageKind::Error);
+}
+
+// It may come in the middle of a tick, and a modal box there would hold the tick.
+void MainForm::journalFailed(std::string_view message) {
+  journal_.record(journal_events::warning(message));
+  view_.showMessageLater(title(), message, MessageKind::Error);
+}
 
 }  // namespace dorvan

@@ -16,6 +16,7 @@
 #include "hid/hid_library.h"
 #include "hid/hid_link.h"
 #include "hid/port_command.h"
+#include "journal/journal.h"
 #include "scheduler/clock.h"
 #include "scheduler/scheduler.h"
 #include "stages/file_ops.h"
@@ -23,7 +24,7 @@
 
 namespace dorvan {
 
-class MainForm final : public DeviceEvents, private ErrorReporter {
+class MainForm final : public DeviceEvents, private ErrorReporter, private JournalProblems {
  public:
   MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files);
 
@@ -52,6 +53,13 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
 
   void Timer1_Timer();
 
+  // A double-click on a port's indicator switches the port: on when it is blue, off when red.
+  void doubleClick(ControlId indicator);
+  // What the indicator's tooltip says now; asked each time the tooltip is about to show.
+  std::string indicatorToolTip(ControlId indicator);
+  // A problem found by the board library on a thread of its own, told as every message is.
+  void reportProblem(std::string_view text) { tell(text); }
+
   void OnPlugged(DeviceHandle pHandle) override;
   void OnUnplugged(DeviceHandle pHandle) override;
   void OnChanged() override;
@@ -66,7 +74,12 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   const Report& OutputReport() const { return outputReport_; }
 
  private:
-  void showError(std::string_view text) override;
+  // Every message but the start-up prompt: into the journal, then on the screen.
+  void tell(std::string_view text);
+  // A problem the board library finds may come before Form_Load has set the title.
+  std::string_view title() const { return appTitle_.empty() ? kMainWindow.caption : std::string_view(appTitle_); }
+  void showError(std::string_view text) override { tell(text); }
+  void journalFailed(std::string_view message) override;
   // True when the notification was the board's.
   bool showPlugPicture(DeviceHandle pHandle, PlugPicture which);
 
@@ -76,6 +89,7 @@ class MainForm final : public DeviceEvents, private ErrorReporter {
   FileOps& files_;
   FormState form_;
   BoxMarks marks_;
+  Journal journal_;
   HIDDLLInterface link_;
   StageSelector selector_;
   std::string appTitle_;

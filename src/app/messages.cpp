@@ -7,6 +7,8 @@ namespace {
 
 std::string quoted(std::string_view file) { return "\"" + std::string(file) + "\""; }
 
+constexpr std::string_view kNotAgain = "Bu uyarı bu çalışmada bir daha gösterilmez.";
+
 std::string_view stepText(SaveStep step) {
   switch (step) {
     case SaveStep::Encode: return "tablodaki bir karakter Türkçe kod sayfasında yok";
@@ -25,6 +27,7 @@ std::string reason(const FileResult& r) {
     case FileError::None: return "hata yok";
     case FileError::NotFound: return "dosya ya da klasör bulunamadı";
     case FileError::AccessDenied: return "erişim izni yok (dosya ya da klasör salt okunur olabilir)";
+    case FileError::InUse: return "dosya başka bir programda açık ve kilitli";
     case FileError::DiskFull: return "diskte yer kalmadı";
     case FileError::NotAFile: return "bu bir dosya değil (klasör, boru ya da aygıt)";
     case FileError::TooLarge: return "dosya bir kademe dosyası olamayacak kadar büyük";
@@ -54,6 +57,21 @@ std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResu
   std::string text = quoted(file) + " dosyası kaydedilemedi: " + std::string(stepText(step));
   if (step != SaveStep::Encode) text += " (" + reason(r) + ")";
   return text + ".\n\nDosyanın önceki içeriği olduğu gibi duruyor; kutulardaki tablo da kaybolmadı.";
+}
+
+std::string journalUnwritable(std::string_view file, const FileResult& r) {
+  return quoted(file) + " günlük dosyasına yazılamadı: " + reason(r) +
+         ".\n\nPortlar çizelgeye göre anahtarlanmaya devam ediyor; yalnızca kayıt tutulamıyor. DORVAN her olayda "
+         "yeniden dener: dosya yazılabilir olunca günlük kaldığı yerden sürer. " +
+         std::string(kNotAgain);
+}
+
+std::string journalNotRotated(std::string_view file, std::string_view older, const FileResult& r) {
+  return quoted(file) + " günlük dosyası 1 MB'ı geçti, ama " + quoted(older) +
+         " adıyla bir kenara konamadı: " + reason(r) +
+         ".\n\nHiçbir kayıt kaybolmadı: günlük aynı dosyada sürüyor ve DORVAN bir sonraki olayda "
+         "yeniden dener. " +
+         std::string(kNotAgain);
 }
 
 std::string startArgumentRefused(std::string_view given) {

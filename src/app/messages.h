@@ -18,6 +18,10 @@ std::string stageFileMissing(std::string_view file);
 std::string stageFileUnreadable(std::string_view file, const FileResult& r);
 std::string stageFileTooShort(std::string_view file, int lineCount);
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r);
+// The journal could not be written; said once a run.
+std::string journalUnwritable(std::string_view file, const FileResult& r);
+// The journal passed its bound but could not be put aside under the older name.
+std::string journalNotRotated(std::string_view file, std::string_view older, const FileResult& r);
 // The command line held something other than one stage number.
 std::string startArgumentRefused(std::string_view given);
 

@@ -242,6 +242,13 @@ constexpr ControlId controlId(std::string_view name) {
 
 constexpr const ControlSpec& controlSpec(ControlId id) { return kControls[id]; }
 
+// A port's indicator square: a double-click switches the port, its tooltip tells about it.
+constexpr bool isPortIndicator(ControlId id) {
+  for (const PortRow& row : kPortGrid)
+    if (kControls[id].name == row.indicator) return true;
+  return false;
+}
+
 // The order in which a binding creates the controls. Controls that take the focus
 // come first, in Tab order, so that a dialog-style Tab walk follows it; labels come
 // last so that they lie beneath the boxes, buttons and the picture they touch.

@@ -42,6 +42,8 @@ inline constexpr WallSecond kSecondsPerDay = 86400;
 WallSecond wallSecond(const LocalTime& t);
 // The day of the date shown, counted from 01.01.1970.
 std::int64_t dayNumber(const LocalTime& t);
+// The clock reading of that second (millisecond 0).
+LocalTime localTimeOf(WallSecond s);
 
 // The second a date box and a time box name, when their texts are exactly what the
 // clock shows at that second; "7:30:00", "31.02.2026" or "07:30:00 " name none.

@@ -18,6 +18,20 @@ std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
   return era * 146097 + doe - 719468;
 }
 
+// The inverse of daysFromCivil (the same author's civil_from_days).
+LocalTime civilFromDays(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
+  return {year, month, day, 0, 0, 0, 0};
+}
+
 int daysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -61,6 +75,16 @@ std::int64_t dayNumber(const LocalTime& t) { return daysFromCivil(t.year, t.mont
 
 WallSecond wallSecond(const LocalTime& t) {
   return dayNumber(t) * kSecondsPerDay + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+LocalTime localTimeOf(WallSecond s) {
+  const std::int64_t days = (s >= 0 ? s : s - (kSecondsPerDay - 1)) / kSecondsPerDay;
+  const auto ofDay = static_cast<int>(s - days * kSecondsPerDay);
+  LocalTime t = civilFromDays(days);
+  t.hour = ofDay / 3600;
+  t.minute = ofDay / 60 % 60;
+  t.second = ofDay % 60;
+  return t;
 }
 
 // Digits where the clock writes digits, its separators between them, and every field in

@@ -18,14 +18,8 @@ bool instantIs(const FormState& form, ControlId dateBox, ControlId timeBox, cons
   return dateMatches & timeMatches;
 }
 
-// What a port's instants in a span of seconds ask for, and the second that decided it.
-struct Switching {
-  PortState state;
-  WallSecond at;
-};
-
-// The state the port's latest instant in (after, upTo] asks for. When its start and
-// end are the same second the end wins, as the order of a tick's checks leaves it.
+// The state the port's latest instant in (after, upTo] asks for, and that instant. When
+// its start and end are the same second the end wins, as the order of a tick's checks leaves it.
 std::optional<Switching> latestSwitch(const Instant& start, const Instant& end, WallSecond after, WallSecond upTo) {
   const std::optional<WallSecond> on = latestOccurrence(start, after, upTo);
   const std::optional<WallSecond> off = latestOccurrence(end, after, upTo);
@@ -36,28 +30,72 @@ std::optional<Switching> latestSwitch(const Instant& start, const Instant& end, 
 
 // One report per port, in port order, however many of its instants fell in the span.
 void switchToLatest(const FormState& form, InstantCache& instants, WallSecond after, WallSecond upTo,
-                    PortSwitch& ports) {
+                    PortSwitch& ports, SwitchCause cause, const LocalTime& now) {
   for (const PortControls& p : kPortTable) {
     const Instant& start = instants.of(form, p.startDate, p.startTime);
     const Instant& end = instants.of(form, p.endDate, p.endTime);
-    if (const std::optional<Switching> s = latestSwitch(start, end, after, upTo)) ports.turn(p, s->state);
+    if (const std::optional<Switching> s = latestSwitch(start, end, after, upTo))
+      ports.turn(p, s->state, cause, now, s->at);
   }
+}
+
+// Switchings that carry out an instant; by hand and re-arming carry out none.
+constexpr bool followsAnInstant(SwitchCause c) {
+  return c == SwitchCause::Schedule || c == SwitchCause::Late || c == SwitchCause::Resume;
 }
 
 }  // namespace
 
-PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport)
-    : form_(form), library_(library), outputReport_(outputReport) {}
-
-void PortSwitch::turn(const PortControls& port, PortState state) {
-  form_.setBackColor(port.indicator, indicatorColor(state));
-  SendPortCommand(library_, outputReport_, port.port, state);
-  commanded_[port.port - 1] = state;
+const PortControls* portWithIndicator(ControlId id) {
+  for (const PortControls& p : kPortTable)
+    if (p.indicator == id) return &p;
+  return nullptr;
 }
 
-void PortSwitch::resendCommanded() {
+std::optional<Switching> nextSwitching(const FormState& form, const PortControls& p, WallSecond after) {
+  const std::optional<WallSecond> on = nextOccurrence(form.text(p.startDate), form.text(p.startTime), after);
+  const std::optional<WallSecond> off = nextOccurrence(form.text(p.endDate), form.text(p.endTime), after);
+  if (off && (!on || *off <= *on)) return Switching{PortState::Off, *off};
+  if (on) return Switching{PortState::On, *on};
+  return std::nullopt;
+}
+
+PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal)
+    : form_(form), library_(library), outputReport_(outputReport), journal_(journal) {}
+
+void PortSwitch::turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now,
+                      WallSecond instant) {
+  form_.setBackColor(port.indicator, indicatorColor(state));
+  SendPortCommand(library_, outputReport_, port.port, state);
+  std::optional<PortRecord>& last = last_[port.port - 1];
+  if (alreadyJournaled(port.port, state, cause, instant)) {
+    last->state = state;
+    return;
+  }
+  last = PortRecord{state, cause, now, instant};
+  event_.clear();
+  journal_events::appendPortEvent(event_, port.port, state, cause, instant);
+  journal_.record(now, event_);
+}
+
+bool PortSwitch::alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant) {
+  std::optional<JournaledInstant>& j = journaled_[port - 1];
+  // A switching by hand or a re-arm comes between: what the schedule does next is news again.
+  if (!followsAnInstant(cause)) {
+    j.reset();
+    return false;
+  }
+  if (!j || j->instant != instant) j = JournaledInstant{instant, false, false};
+  bool& seen = state == PortState::On ? j->on : j->off;
+  const bool repeat = seen;
+  seen = true;
+  return repeat;
+}
+
+void PortSwitch::resendCommanded(const LocalTime& now) {
   for (const PortControls& p : kPortTable)
-    if (const std::optional<PortState> s = commanded_[p.port - 1]) SendPortCommand(library_, outputReport_, p.port, *s);
+    if (const std::optional<PortRecord>& l = last_[p.port - 1])
+      turn(p, l->state, SwitchCause::Rearm, now, wallSecond(now));
 }
 
 void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
@@ -71,7 +109,8 @@ void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
   // Seconds no tick showed (a busy or suspended machine, a clock set forward) are
   // carried out now. A clock set back catches up nothing: its seconds come again.
   const WallSecond shown = wallSecond(now);
-  if (lastShown_ && shown > *lastShown_ + 1) switchToLatest(form, instants_, *lastShown_, shown - 1, ports);
+  if (lastShown_ && shown > *lastShown_ + 1)
+    switchToLatest(form, instants_, *lastShown_, shown - 1, ports, SwitchCause::Late, now);
   lastShown_ = shown;
 
   // The captions as shown: all twenty checks of this tick see the same instant.
@@ -80,16 +119,19 @@ void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
   const int weekday = weekdayOf(dayNumber(now));
   for (const PortControls& p : kPortTable) {
     const Instant& start = instants_.of(form, p.startDate, p.startTime);
-    if (instantIs(form, p.startDate, p.startTime, start, shownDate, shownTime, weekday)) ports.turn(p, PortState::On);
+    if (instantIs(form, p.startDate, p.startTime, start, shownDate, shownTime, weekday))
+      ports.turn(p, PortState::On, SwitchCause::Schedule, now, shown);
     const Instant& end = instants_.of(form, p.endDate, p.endTime);
-    if (instantIs(form, p.endDate, p.endTime, end, shownDate, shownTime, weekday)) ports.turn(p, PortState::Off);
+    if (instantIs(form, p.endDate, p.endTime, end, shownDate, shownTime, weekday))
+      ports.turn(p, PortState::Off, SwitchCause::Schedule, now, shown);
   }
 }
 
 void ClockTick::resume(const FormState& form, Clock& clock, PortSwitch& ports) {
-  const WallSecond now = wallSecond(clock.now());
-  switchToLatest(form, instants_, std::numeric_limits<WallSecond>::min(), now, ports);
-  lastShown_ = now;
+  const LocalTime now = clock.now();
+  switchToLatest(form, instants_, std::numeric_limits<WallSecond>::min(), wallSecond(now), ports, SwitchCause::Resume,
+                 now);
+  lastShown_ = wallSecond(now);
 }
 
 }  // namespace dorvan

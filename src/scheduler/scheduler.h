@@ -10,6 +10,7 @@
 #include "app/window_layout.h"
 #include "hid/hid_library.h"
 #include "hid/port_command.h"
+#include "journal/journal.h"
 #include "scheduler/clock.h"
 #include "scheduler/instant_cache.h"
 
@@ -40,28 +41,65 @@ constexpr std::array<PortControls, kPortCount> buildPortTable() {
 
 inline constexpr std::array<PortControls, kPortCount> kPortTable = buildPortTable();
 
-// Switches ports: the indicator, then the report to the board. It remembers the
-// last state commanded for each port in this run, so that a board that comes back
+// The port whose indicator this is; null for any other control.
+const PortControls* portWithIndicator(ControlId id);
+
+// A state a schedule asks for, and the second of the instant that asks for it.
+struct Switching {
+  PortState state;
+  WallSecond at;
+};
+
+// The earliest instant after `after` at which the port's start or end fires.
+std::optional<Switching> nextSwitching(const FormState& form, const PortControls& port, WallSecond after);
+
+// The last switching of a port in this run.
+struct PortRecord {
+  PortState state;
+  SwitchCause cause;
+  LocalTime at;        // the clock when it was switched
+  WallSecond instant;  // the second it belongs to: its instant's, or the clock's
+};
+
+// Switches ports: the indicator, the report to the board and the journal line. It
+// remembers each port's last switching in this run, so that a board that comes back
 // with every relay off can be told again.
 class PortSwitch {
  public:
-  PortSwitch(FormState& form, HidLibrary& library, Report& outputReport);
+  PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal);
 
-  void turn(const PortControls& port, PortState state);
+  // `now` is the clock reading the journal line carries. A schedule's switching that
+  // repeats one already journaled (the same state for the same instant, as every tick
+  // of a due second does) is sent again but journaled once.
+  void turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now, WallSecond instant);
   // One report per port commanded in this run, its last state, in port order.
-  void resendCommanded();
+  void resendCommanded(const LocalTime& now);
+  const std::optional<PortRecord>& last(int port) const { return last_[port - 1]; }
 
  private:
   FormState& form_;
   HidLibrary& library_;
   Report& outputReport_;
-  std::array<std::optional<PortState>, kPortCount> commanded_{};
+  Journal& journal_;
+  // Whether this switching of an instant is in the journal already.
+  bool alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant);
+
+  // The instant whose switchings a port's last journal lines carried out, and which.
+  struct JournaledInstant {
+    WallSecond instant;
+    bool on;
+    bool off;
+  };
+
+  std::array<std::optional<PortRecord>, kPortCount> last_{};
+  std::array<std::optional<JournaledInstant>, kPortCount> journaled_{};
+  std::string event_;  // kept, so that switching needs no new memory after the first time
 };
 
 class ClockTick {
  public:
   // One tick. Allocates nothing once the clock labels hold text, however long the
-  // gap since the last tick.
+  // gap since the last tick, unless it switches a port.
   void run(FormState& form, Clock& clock, PortSwitch& ports);
 
   // At a start asked to go on with a stage: every port whose latest instant at or

@@ -9,7 +9,7 @@
 
 namespace dorvan {
 
-enum class FileError : std::uint8_t { None, NotFound, AccessDenied, DiskFull, NotAFile, TooLarge, Other };
+enum class FileError : std::uint8_t { None, NotFound, AccessDenied, InUse, DiskFull, NotAFile, TooLarge, Other };
 
 struct FileResult {
   FileError error = FileError::None;
@@ -28,6 +28,9 @@ class FileOps {
   virtual void close(Handle h) = 0;
   // Creates the file, or empties it if it exists.
   virtual FileResult create(std::string_view path, Handle& out) = 0;
+  // Opens the file for writing at its end, creating it if it is missing; `size` is
+  // its length now. Other programs may read it meanwhile.
+  virtual FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) = 0;
   virtual FileResult write(Handle h, const std::uint8_t* data, std::size_t size) = 0;
   // Until this returns the written bytes may still be only in memory.
   virtual FileResult flush(Handle h) = 0;

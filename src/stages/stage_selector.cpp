@@ -6,8 +6,8 @@
 
 namespace dorvan {
 
-StageSelector::StageSelector(FormState& form, FileOps& files, ErrorReporter& errors)
-    : form_(form), files_(files), errors_(errors) {}
+StageSelector::StageSelector(FormState& form, FileOps& files, ErrorReporter& errors, Journal& journal)
+    : form_(form), files_(files), errors_(errors), journal_(journal) {}
 
 void StageSelector::markStage(int stage) {
   for (const StageButton& b : kStageButtons) form_.setBackColor(controlId(b.button), b.stage == stage ? kRed : kBlue);
@@ -25,6 +25,7 @@ void StageSelector::pressStageButton(int stage) {
       markStage(stage);
       stageBuffer_ = std::move(values);
       for (int i = 0; i < kTableSize; ++i) form_.setText(kPositionToBox[i], stageBuffer_[i]);
+      journal_.record(journal_events::stageLoaded(stage));
       return;
     case StageReadResult::Status::NotFound:
       // A new stage: chosen, the boxes kept, so that KAYDET makes its file from them.
@@ -46,7 +47,10 @@ void StageSelector::saveCurrentStage() {
   std::array<std::string_view, kTableSize> values;
   for (int i = 0; i < kTableSize; ++i) values[i] = form_.text(kPositionToBox[i]);
   const StageWriteResult r = writeStageFile(files_, button.file, values);
-  if (!r.ok()) errors_.showError(messages::stageSaveFailed(button.file, r.failedStep, r.file));
+  if (r.ok())
+    journal_.record(journal_events::stageSaved(currentStage_));
+  else
+    errors_.showError(messages::stageSaveFailed(button.file, r.failedStep, r.file));
 }
 
 }  // namespace dorvan

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/form_state.h"
+#include "journal/journal.h"
 #include "stages/file_ops.h"
 #include "stages/stage_file.h"
 
@@ -36,7 +37,7 @@ class ErrorReporter {
 
 class StageSelector {
  public:
-  StageSelector(FormState& form, FileOps& files, ErrorReporter& errors);
+  StageSelector(FormState& form, FileOps& files, ErrorReporter& errors, Journal& journal);
 
   // A stage button: mark it, make its stage current, load its file into the boxes.
   void pressStageButton(int stage);
@@ -51,6 +52,7 @@ class StageSelector {
   FormState& form_;
   FileOps& files_;
   ErrorReporter& errors_;
+  Journal& journal_;
   std::uint8_t currentStage_ = 0;
   StageValues stageBuffer_;
 };

@@ -28,6 +28,7 @@ class MemoryFile final : public FileOps {
   }
   void close(Handle) override { ++closed; }
   FileResult create(std::string_view, Handle&) override { return refused(); }
+  FileResult openAppend(std::string_view, Handle&, std::uint64_t&) override { return refused(); }
   FileResult write(Handle, const std::uint8_t*, std::size_t) override { return refused(); }
   FileResult flush(Handle) override { return refused(); }
   FileResult replace(std::string_view, std::string_view) override { return refused(); }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it, one check a run:
-#   check_deb.sh fields|files|apt|postinst|run|hardening|lintian dorvan_<version>_amd64.deb VERSION
+#   check_deb.sh fields|files|apt|postinst|run|offscreen|hardening|lintian dorvan_<version>_amd64.deb VERSION
 # fields   the control fields, Depends computed from the binary
 # files    the file list
 # apt      apt resolves its dependencies (simulated; nothing is installed)
@@ -8,6 +8,9 @@
 #          and the installation goes on where it does not
 # run      unpacked into a scratch root, dorvan-launcher starts dorvan under Xvfb,
 #          which shows its prompt and, after Return, its window
+# offscreen  as the systemd unit runs it: no display, stage 3, a board in front of hidapi
+#          ($DORVAN_FAKE_HIDAPI); the resumed and the due port are switched and journaled,
+#          and SIGTERM ends it with the journal's last line
 # hardening the unpacked dorvan is built as Debian builds its own
 # lintian  no errors, no warnings and no hardening tag
 set -euo pipefail
@@ -43,9 +46,11 @@ files() {
   for path in /usr/bin/dorvan /usr/bin/dorvan-launcher /usr/share/dorvan/fis_1.bmp /usr/share/dorvan/fis_2.bmp \
       /usr/share/applications/dorvan.desktop /usr/share/icons/hicolor/48x48/apps/dorvan.png \
       /usr/lib/udev/rules.d/70-dorvan.rules /usr/share/man/man1/dorvan.1.gz /usr/share/man/man1/dorvan-launcher.1.gz \
-      /usr/share/doc/dorvan/copyright /usr/share/doc/dorvan/changelog.gz; do
+      /usr/share/doc/dorvan/copyright /usr/share/doc/dorvan/changelog.gz /usr/lib/systemd/user/dorvan@.service; do
     grep -qx "$path" <<<"$listed" || fail "the package lacks $path"
   done
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/udev/rules.d/70-dorvan.rules | grep -q 'GROUP="plugdev", MODE="0660"' ||
+    fail "the udev rule does not give the board to plugdev"
 }
 
 apt() {
@@ -119,6 +124,45 @@ hardening() {
   done
 }
 
+offscreen() {
+  [ -f "${DORVAN_FAKE_HIDAPI:-}" ] || fail "no fake hidapi library (DORVAN_FAKE_HIDAPI)"
+  local shim
+  shim=$(realpath "$DORVAN_FAKE_HIDAPI")
+  dpkg -x "$deb" "$scratch/root"
+  local home=$scratch/stages board=$scratch/board since due
+  mkdir "$home"
+  since=$(($(date +%s) - 3600)) due=$(($(date +%s) + 4))
+  # Fifty lines: port 1 on since an hour ago, port 3 due in four seconds.
+  { printf '1\r\n%s\r\n%s\r\n\r\n\r\n' "$(date -d "@$since" +%d.%m.%Y)" "$(date -d "@$since" +%T)"
+    printf '\r\n%.0s' {1..5}
+    printf '3\r\n%s\r\n%s\r\n\r\n\r\n' "$(date -d "@$due" +%d.%m.%Y)" "$(date -d "@$due" +%T)"
+    printf '\r\n%.0s' {1..35}; } >"$home/kademe3.txt"
+  touch "$board"
+  DORVAN_HOME=$home DORVAN_FAKE_BOARD=$board QT_QPA_PLATFORM=offscreen LD_PRELOAD=$shim \
+    "$scratch/root/usr/bin/dorvan-launcher" 3 >"$scratch/log" 2>&1 &
+  local pid=$! rc=0
+  for _ in $(seq 150); do
+    grep -q 'PORT 03 AÇIK (çizelge)' "$home/gunluk.txt" 2>/dev/null && break
+    sleep 0.1
+  done
+  kill -TERM $pid
+  timeout 10 tail --pid=$pid -f /dev/null || fail "dorvan did not end on SIGTERM"
+  wait $pid || rc=$?
+  [ $rc = 0 ] || { cat "$scratch/log" >&2; fail "dorvan ended with $rc after SIGTERM"; }
+  local events want
+  events=$(sed -E 's/^[0-9]{2}\.[0-9]{2}\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} //' "$home/gunluk.txt")
+  want="DORVAN AÇILDI, KADEME 3
+KADEME 3 YÜKLENDİ
+PORT 01 AÇIK (açılış: $(date -d "@$since" '+%d.%m.%Y %T'))
+KART TAKILDI
+PORT 01 AÇIK (yeniden)
+PORT 03 AÇIK (çizelge)
+DORVAN KAPANDI"
+  [ "$events" = "$want" ] || { cat "$scratch/log" >&2; fail "the journal holds:
+$(cat "$home/gunluk.txt")"; }
+  grep -qx '00 03 01 00 00 00 00 00 00' "$board.log" || fail "port 3's on report did not reach the board"
+}
+
 lintian() {
   local out
   out=$(command lintian --display-info --fail-on error,warning "$deb") || { echo "$out" >&2; fail "lintian found errors or warnings"; }
@@ -129,7 +173,7 @@ lintian() {
 }
 
 case "$check" in
-  fields | files | apt | postinst | run | hardening | lintian) "$check" ;;
-  *) echo "usage: $0 fields|files|apt|postinst|run|hardening|lintian DEB VERSION" >&2; exit 2 ;;
+  fields | files | apt | postinst | run | offscreen | hardening | lintian) "$check" ;;
+  *) echo "usage: $0 fields|files|apt|postinst|run|offscreen|hardening|lintian DEB VERSION" >&2; exit 2 ;;
 esac
 echo "$check: ok"

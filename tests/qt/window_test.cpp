@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -102,6 +104,7 @@ class WindowTest : public QObject {
   void typingRefusesWhatAStageFileCannotHold();
   void aTimeThatCanNeverFireIsMarkedUntilItCan();
   void tickSwitchesAPortAndItsIndicator();
+  void aDoubleClickOnAnIndicatorSwitchesItsPort();
   void hookSeesNotificationsUntilTheWindowCloses();
   void posterDeliversOnlyToItsAttachedWindow();
   void aBoardPresentAtStartIsShownAndAReplugGetsItsPortsBack();
@@ -363,6 +366,29 @@ void WindowTest::tickSwitchesAPortAndItsIndicator() {
   QTest::qWait(250);
   QCOMPARE(library_.writes.size(), sent);
   QCOMPARE(faceColor(widget("Label21")), QColor(255, 0, 0));
+}
+
+void WindowTest::aDoubleClickOnAnIndicatorSwitchesItsPort() {
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  clock_.time.second = 5;  // nothing is due: only the double-clicks switch
+  QWidget* indicator = widget("Label31");
+  QTest::mouseDClick(indicator, Qt::LeftButton);
+  QCOMPARE(library_.writes, (std::vector<Report>{{0, 3, 1, 0, 0, 0, 0, 0, 0}}));
+  QCOMPARE(faceColor(indicator), QColor(255, 0, 0));
+
+  QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), indicator->mapToGlobal(QPoint(2, 2)));
+  QCoreApplication::sendEvent(indicator, &hover);
+  QCOMPARE(QToolTip::text(),
+           QStringLiteral("PORT 03 — çift tıklayınca kapanır. Son: AÇIK, 06.12.2026 07:30:05 (elle)."));
+
+  QTest::mouseDClick(indicator, Qt::LeftButton);
+  QCOMPARE(library_.writes.back(), (Report{0, 3, 0, 0, 0, 0, 0, 0, 0}));
+  QCOMPARE(faceColor(indicator), QColor(0, 0, 255));
+  QFile journal(QStringLiteral("gunluk.txt"));
+  QVERIFY(journal.open(QIODevice::ReadOnly));
+  QCOMPARE(QString::fromUtf8(journal.readAll()).split('\n').mid(1),
+           (QStringList{"06.12.2026 07:30:05 PORT 03 AÇIK (elle)", "06.12.2026 07:30:05 PORT 03 KAPALI (elle)", ""}));
 }
 
 void WindowTest::hookSeesNotificationsUntilTheWindowCloses() {

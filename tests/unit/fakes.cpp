@@ -155,6 +155,16 @@ FileResult FakeFiles::create(std::string_view path, Handle& out) {
   return {};
 }
 
+FileResult FakeFiles::openAppend(std::string_view path, Handle& out, std::uint64_t& size) {
+  if (failAppend) return *failAppend;
+  const std::string p(path);
+  size = files[p].size();
+  out = nextHandle_++;
+  open_[out] = {p, size, true};
+  ++openHandles;
+  return {};
+}
+
 FileResult FakeFiles::write(Handle h, const std::uint8_t* data, std::size_t size) {
   Open& o = open_.at(h);
   if (failWrite) {

@@ -30,6 +30,10 @@ class FakeView : public FormView {
   void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  // Kept apart from the modal ones: shown once the handler has returned.
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override {
+    later.push_back({std::string(title), std::string(text), kind});
+  }
   std::uintptr_t nativeHandle() override { return handle; }
   void endProgram(int exitCode) override { endedWith = exitCode; }
 
@@ -39,6 +43,7 @@ class FakeView : public FormView {
   std::map<std::string, std::string> marks;  // the tooltip of every box shown marked, by name
   std::vector<std::string> log;              // "text Label18 07:30:00", "color Label21 255", "picture", "message ..."
   std::vector<ShownMessage> messages;
+  std::vector<ShownMessage> later;
   std::optional<Image> picture;
   std::optional<int> endedWith;
 };
@@ -100,14 +105,21 @@ class FakeFiles : public FileOps {
   FileResult read(Handle h, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override;
   void close(Handle h) override;
   FileResult create(std::string_view path, Handle& out) override;
+  FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override;
   FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override;
   FileResult flush(Handle h) override;
   FileResult replace(std::string_view from, std::string_view to) override;
   FileResult remove(std::string_view path) override;
 
   std::map<std::string, std::string> files;
+  // Every file but the journal, which any event writes.
+  std::map<std::string, std::string> besideJournal() const {
+    auto out = files;
+    out.erase("gunluk.txt");
+    return out;
+  }
   std::map<std::string, FileResult> failOpen;  // per path
-  std::optional<FileResult> failRead, failCreate, failWrite, failFlush, failReplace;
+  std::optional<FileResult> failRead, failCreate, failAppend, failWrite, failFlush, failReplace;
   int openHandles = 0;
 
  private:

@@ -50,7 +50,7 @@ TEST_F(Lifecycle, UnloadDisconnectsThenUnhooksAndLeavesTheCloseAlone) {
   form.Form_Unload(cancel);
   EXPECT_EQ(cancel, 0);
   EXPECT_EQ(order, (std::vector<std::string>{"Disconnect", "restore 4660"}));
-  EXPECT_TRUE(files.files.empty()) << "closing never saves";
+  EXPECT_TRUE(files.besideJournal().empty()) << "closing never saves";
   EXPECT_EQ(view.messages.size(), 1u) << "closing never asks";
 }
 

@@ -103,7 +103,7 @@ TEST_F(Tick, AnEditTakesEffectAtTheNextTickWithoutSaving) {
   EXPECT_TRUE(library.written.empty());
   tickAt(at(2026, 12, 6, 7, 30, 0, 200));
   ASSERT_EQ(library.written.size(), 1u);
-  EXPECT_TRUE(files.files.empty());
+  EXPECT_TRUE(files.besideJournal().empty());
 }
 
 TEST_F(Tick, ReportsKeepTheirReservedBytesZeroAndTheIdByte) {

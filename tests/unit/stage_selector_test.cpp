@@ -110,14 +110,14 @@ TEST_F(Stages, AShortOrUnreadableFileChangesNothingSoKaydetCannotOverwriteIt) {
 TEST_F(Stages, KaydetWithNoStageChosenWritesNothingAndSaysNothing) {
   type("Text1", "bir şey");
   press("Command27");
-  EXPECT_TRUE(files.files.empty());
+  EXPECT_TRUE(files.besideJournal().empty());
   EXPECT_EQ(errorCount(), 0u);
 }
 
 TEST_F(Stages, KaydetWritesTheBoxesAsTheyAreIntoTheCurrentStageOnly) {
   for (const StageButton& b : kStageButtons)
     files.files[std::string(b.file)] = numberedStage(std::string(1, char('0' + b.stage)));
-  const auto before = files.files;
+  const auto before = files.besideJournal();
   press("Command32");
   type("Text21", "18:00:00");
   const auto logBefore = view.log.size();
@@ -132,7 +132,7 @@ TEST_F(Stages, KaydetWritesTheBoxesAsTheyAreIntoTheCurrentStageOnly) {
   }
   EXPECT_EQ(view.log.size(), logBefore) << "no colour, no text, no message changes";
   EXPECT_TRUE(library.written.empty());
-  EXPECT_EQ(files.files.size(), 7u);
+  EXPECT_EQ(files.besideJournal().size(), 7u);
 }
 
 TEST_F(Stages, AnEmptyTableSavesAsOneHundredBytesAndTwoSavesAreIdentical) {

@@ -10,6 +10,7 @@
 
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
+#include "app/qt/stop_signals.h"
 #include "hid/board_library.h"
 #include "hid/linux/hidapi_library.h"
 #include "scheduler/clock.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
   const std::unique_ptr<dorvan::HidLibrary> library = dorvan::makeBoardLibrary();
 
   dorvan::MainWindow window(*library, dorvan::systemClock(), dorvan::systemFileOps());
+  // Run as a service (QT_QPA_PLATFORM=offscreen) there is nobody to click a message away.
+  window.setMessagesToStandardError(QGuiApplication::platformName() == QStringLiteral("offscreen"));
+  dorvan::closeOnStopSignals(window);
   poster.attach(window);
   // QApplication has taken its own options out of argv; what is left is the program's.
   window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));

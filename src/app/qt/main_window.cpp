@@ -3,14 +3,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QToolTip>
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
@@ -131,6 +134,7 @@ QLabel* MainWindow::createLabel(const ControlSpec& s) {
   p.setColor(QPalette::Window, toQColor(s.back, p.color(QPalette::Button)));
   p.setColor(QPalette::WindowText, p.color(QPalette::ButtonText));
   label->setPalette(p);
+  if (isPortIndicator(controlId(s.name))) label->installEventFilter(this);
   return label;
 }
 
@@ -244,9 +248,21 @@ void MainWindow::showPicture(ControlId id, const Image& image) {
 }
 
 void MainWindow::showMessage(std::string_view title, std::string_view text, MessageKind kind) {
+  if (messagesToStandardError_) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
+                 text.data());
+    return;
+  }
   const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
   QMessageBox box(icon, toQString(title), toQString(text), QMessageBox::Ok, isVisible() ? this : nullptr);
   box.exec();
+}
+
+void MainWindow::showMessageLater(std::string_view title, std::string_view text, MessageKind kind) {
+  // Queued, not inside the running handler: a box opened in a timer's slot would also stop that timer.
+  QMetaObject::invokeMethod(
+      this, [this, t = std::string(title), m = std::string(text), kind] { showMessage(t, m, kind); },
+      Qt::QueuedConnection);
 }
 
 std::uintptr_t MainWindow::nativeHandle() { return QtWindowProcSlot::handleOf(*this); }
@@ -278,15 +294,28 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::event(QEvent* event) {
   if (event->type() == ProblemEvent::eventType()) {
-    showProblem(static_cast<ProblemEvent*>(event)->text());
+    core_.reportProblem(static_cast<ProblemEvent*>(event)->text().toStdString());
     return true;
   }
   return QWidget::event(event);
 }
 
-void MainWindow::showProblem(const QString& text) {
-  const std::string_view title = core_.applicationTitle().empty() ? kMainWindow.caption : core_.applicationTitle();
-  showMessage(title, text.toStdString(), MessageKind::Error);
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  for (std::size_t i = 0; i < controls_.size(); ++i)
+    if (controls_[i] == watched) return indicatorEvent(static_cast<ControlId>(i), event);
+  return QWidget::eventFilter(watched, event);
+}
+
+// The tooltip's text is asked of the core as it is about to show, never on a tick.
+bool MainWindow::indicatorEvent(ControlId indicator, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonDblClick: core_.doubleClick(indicator); return true;
+    case QEvent::ToolTip:
+      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toQString(core_.indicatorToolTip(indicator)),
+                         controls_[indicator]);
+      return true;
+    default: return false;
+  }
 }
 
 void MainWindow::forwardTyping(ControlId id, const QString& text) { core_.form().acceptTyped(id, text.toStdString()); }

@@ -33,6 +33,10 @@ class MainWindow final : public QWidget, public FormView {
   bool start();
   int exitCode() const { return exitCode_; }
 
+  // With no desktop to show them on (the offscreen platform of a service), messages
+  // go to standard error and on at once: a modal box would wait for a click that cannot come.
+  void setMessagesToStandardError(bool on) { messagesToStandardError_ = on; }
+
   MainForm& core() { return core_; }
   QWidget* control(ControlId id) const { return controls_[id]; }
   int dpi() const { return dpi_; }
@@ -42,12 +46,15 @@ class MainWindow final : public QWidget, public FormView {
   void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override;
   void endProgram(int exitCode) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  // The port indicators' double-clicks and tooltips.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
@@ -63,7 +70,7 @@ class MainWindow final : public QWidget, public FormView {
   void forwardTyping(ControlId id, const QString& text);
   void pressButton(ControlId id);
   void tick();
-  void showProblem(const QString& text);
+  bool indicatorEvent(ControlId indicator, QEvent* event);
 
   QtWindowProcSlot slot_;
   MainForm core_;
@@ -71,6 +78,7 @@ class MainWindow final : public QWidget, public FormView {
   std::array<QWidget*, kControls.size()> controls_{};
   QTimer timer1_;
   bool ending_ = false;
+  bool messagesToStandardError_ = false;
   int exitCode_ = 0;
 };
 

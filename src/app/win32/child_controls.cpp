@@ -34,6 +34,8 @@ HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
   // the label does not paint over it.
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | wk.style;
   if (c.tabIndex >= 0) style |= WS_TABSTOP;
+  // A Static sends a double-click (STN_DBLCLK) and takes the mouse, for its tooltip, only with SS_NOTIFY.
+  if (isPortIndicator(id)) style |= SS_NOTIFY;
   const PixelRect r = toPixels(c.rect, dpi);
   const std::wstring caption = widen(c.caption);
   HWND child = CreateWindowExW(wk.exStyle, wk.className, caption.c_str(), style, r.left, r.top, r.width, r.height,

@@ -21,6 +21,10 @@ constexpr DWORD kMainExStyle = 0;
 
 // Posted by endProgram so that the window goes only after the handler that asked has returned.
 constexpr UINT kEndProgramMessage = WM_APP + 1;
+// Posted by showMessageLater, for the same reason.
+constexpr UINT kShowLaterMessage = WM_APP + 2;
+// Tooltips are a sentence or two: wrapped at this width (pixels at 96 DPI).
+constexpr int kTipWidth = 420;
 
 HICON loadIcon(HINSTANCE instance, int metricX, int metricY) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON, GetSystemMetrics(metricX),
@@ -148,6 +152,11 @@ void MainWindow::showMessage(std::string_view title, std::string_view text, Mess
   MessageBoxW(main_, wideText.c_str(), wideTitle.c_str(), type);
 }
 
+void MainWindow::showMessageLater(std::string_view title, std::string_view text, MessageKind kind) {
+  later_.push_back({std::string(title), std::string(text), kind});
+  if (main_) PostMessageW(main_, kShowLaterMessage, 0, 0);
+}
+
 void MainWindow::endProgram(int exitCode) {
   exitCode_ = exitCode;
   ending_ = true;
@@ -171,6 +180,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return OnCreate();
     case WM_COMMAND: return OnCommand(wParam, lParam);
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_TIMER: return OnTimer(wParam);
     case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -183,6 +193,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION: return OnEndSession(wParam);
     case WM_DPICHANGED: return OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
     case kEndProgramMessage: return OnEndProgram();
+    case kShowLaterMessage: return OnShowLater();
     default: return DefWindowProcW(main_, message, wParam, lParam);
   }
 }
@@ -193,6 +204,7 @@ LRESULT MainWindow::OnCreate() {
   font_.rebuild(dpi_);
   if (!createControls()) return -1;
   createToolTips();
+  addIndicatorTips();
   lastFocus_ = firstInTabOrder();
   // Ticks run from the window's creation on, also while the start-up prompt is open.
   SetTimer(main_, kTimer1Id, kTimerIntervalMs, nullptr);
@@ -208,6 +220,17 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (controlSpec(control).kind == Kind::Button && code == BN_CLICKED) core_->click(control);
   if (controlSpec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_)
     core_->form().acceptTyped(control, narrow(windowText(from)));
+  if (isPortIndicator(control) && code == STN_DBLCLK) core_->doubleClick(control);
+  return 0;
+}
+
+// An indicator's tooltip is about to show: its text is asked of the core now, not kept up on every tick.
+LRESULT MainWindow::OnNotify(NMHDR& header) {
+  if (header.hwndFrom != toolTips_ || header.code != TTN_GETDISPINFOW || !core_) return 0;
+  auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+  const int id = controlOf(main_, reinterpret_cast<HWND>(header.idFrom));
+  tipText_ = id < 0 ? std::wstring() : widen(core_->indicatorToolTip(static_cast<ControlId>(id)));
+  info.lpszText = tipText_.data();
   return 0;
 }
 
@@ -296,6 +319,7 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   FormFont fresh;
   fresh.rebuild(dpi_);
   font_.swap(fresh);
+  if (toolTips_) SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (!controls_[i]) continue;
     placeControl(controls_[i], static_cast<ControlId>(i), dpi_);
@@ -311,6 +335,14 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
 
 LRESULT MainWindow::OnEndProgram() {
   DestroyWindow(main_);
+  return 0;
+}
+
+LRESULT MainWindow::OnShowLater() {
+  if (later_.empty()) return 0;
+  const LaterMessage m = later_.front();
+  later_.pop_front();
+  showMessage(m.title, m.text, m.kind);
   return 0;
 }
 
@@ -332,7 +364,8 @@ bool MainWindow::createControls() {
   return true;
 }
 
-// Without its tooltip window a marked box still shows its colour.
+// One tooltip control for the marked boxes and the indicators. Without it a marked box
+// still shows its colour and an indicator still switches on a double-click.
 void MainWindow::createToolTips() {
   const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
   InitCommonControlsEx(&classes);
@@ -340,8 +373,7 @@ void MainWindow::createToolTips() {
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, instance_, nullptr);
   if (!toolTips_) return;
-  // A tooltip is a sentence or two: wrapped at a width a little wider than a date column.
-  SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(360, dpi_, 96));
+  SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
   // Long enough to read the whole sentence.
   SendMessageW(toolTips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
 }
@@ -358,6 +390,22 @@ void MainWindow::setToolTip(ControlId id, std::string_view text) {
   tool.lpszText = wide.data();
   SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   if (!wide.empty()) SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The indicators' tooltips ask for their text when they show (LPSTR_TEXTCALLBACKW):
+// what a port did last and does next is computed then, not on every tick.
+void MainWindow::addIndicatorTips() {
+  if (!toolTips_) return;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (!isPortIndicator(static_cast<ControlId>(i))) continue;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = main_;
+    tool.uId = reinterpret_cast<UINT_PTR>(controls_[i]);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 HBRUSH MainWindow::brushFor(ControlId id) {

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
+#include <string>
 #include <string_view>
 
 #include "app/form_view.h"
@@ -41,6 +43,7 @@ class MainWindow final : public FormView {
   void showMark(ControlId id, bool marked, std::string_view toolTip) override;
   void showPicture(ControlId id, const Image& image) override;
   void showMessage(std::string_view title, std::string_view text, MessageKind kind) override;
+  void showMessageLater(std::string_view title, std::string_view text, MessageKind kind) override;
   std::uintptr_t nativeHandle() override { return reinterpret_cast<std::uintptr_t>(main_); }
   void endProgram(int exitCode) override;
 
@@ -50,6 +53,7 @@ class MainWindow final : public FormView {
 
   LRESULT OnCreate();
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnNotify(NMHDR& header);
   LRESULT OnTimer(WPARAM timerId);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
@@ -62,12 +66,14 @@ class MainWindow final : public FormView {
   LRESULT OnEndSession(WPARAM ending);
   LRESULT OnDpiChanged(WPARAM wParam, const RECT& suggested);
   LRESULT OnEndProgram();
+  LRESULT OnShowLater();
 
   bool registerClasses();
   void sizeForDpi();
   bool createControls();
   void createToolTips();
   void setToolTip(ControlId id, std::string_view text);
+  void addIndicatorTips();
   HBRUSH brushFor(ControlId id);
   void forgetBrush(ControlId id);
   HWND firstInTabOrder() const;
@@ -77,13 +83,20 @@ class MainWindow final : public FormView {
   HWND main_ = nullptr;
   MainForm* core_ = nullptr;
   std::array<HWND, kControls.size()> controls_{};
-  HWND toolTips_ = nullptr;  // the tooltips of the marked boxes
+  HWND toolTips_ = nullptr;  // the marked boxes' and the indicators' tooltips
   std::array<Color, kControls.size()> colors_{};
   std::array<HBRUSH, kControls.size()> brushes_{};
   Image picture_;
   FormFont font_;
   int dpi_ = 96;
   HWND lastFocus_ = nullptr;
+  std::wstring tipText_;  // the shown tooltip's text, which the control reads from here
+  struct LaterMessage {
+    std::string title;
+    std::string text;
+    MessageKind kind;
+  };
+  std::deque<LaterMessage> later_;
   bool settingText_ = false;
   bool ending_ = false;
   int exitCode_ = 0;

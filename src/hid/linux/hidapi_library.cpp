@@ -370,9 +370,12 @@ std::string boardAccessDeniedMessage(const std::string& path) {
          "Çözüm: 70-dorvan.rules dosyasını /etc/udev/rules.d/ klasörüne kopyalayın "
          "(program paketle kurulduysa dosya /usr/lib/udev/rules.d/ içinde zaten vardır). "
          "Dosyanın içeriği tek satırdır:\n"
-         "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1784\", ATTRS{idProduct}==\"07d8\", TAG+=\"uaccess\"\n\n"
+         "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1784\", ATTRS{idProduct}==\"07d8\", TAG+=\"uaccess\", "
+         "GROUP=\"plugdev\", MODE=\"0660\"\n\n"
          "Sonra \"sudo udevadm control --reload-rules\" ve \"sudo udevadm trigger\" komutlarını "
-         "çalıştırın, kartı çıkarıp yeniden takın ve programı yeniden başlatın.";
+         "çalıştırın, kartı çıkarıp yeniden takın ve programı yeniden başlatın. DORVAN oturum açılmadan, bir hizmet "
+         "olarak çalışıyorsa, hizmetin kullanıcısını plugdev grubuna da ekleyin (\"sudo adduser KULLANICI "
+         "plugdev\").";
 }
 
 std::unique_ptr<HidLibrary> makeHidapiLibrary(HidapiHooks hooks, std::unique_ptr<HidBackend> backend) {

@@ -70,6 +70,21 @@ class PosixFileOps final : public FileOps {
     return {};
   }
 
+  FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override {
+    // Not blocking: a named pipe nobody reads would hold the open, and with it a tick.
+    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return lastError();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return {FileError::NotAFile, 0};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    size = static_cast<std::uint64_t>(st.st_size);
+    out = fd;
+    return {};
+  }
+
   FileResult write(Handle h, const std::uint8_t* data, std::size_t size) override {
     while (size > 0) {
       const ssize_t n = ::write(static_cast<int>(h), data, size);

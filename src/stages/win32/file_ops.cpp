@@ -14,8 +14,9 @@ FileResult lastError() {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return {FileError::NotFound, static_cast<long>(e)};
     case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION: return {FileError::AccessDenied, static_cast<long>(e)};
+    case ERROR_WRITE_PROTECT: return {FileError::AccessDenied, static_cast<long>(e)};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return {FileError::InUse, static_cast<long>(e)};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return {FileError::DiskFull, static_cast<long>(e)};
     case ERROR_DIRECTORY: return {FileError::NotAFile, static_cast<long>(e)};
@@ -54,6 +55,23 @@ class WindowsFileOps final : public FileOps {
     const HANDLE h = CreateFileW(win32::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return lastError();
+    out = reinterpret_cast<Handle>(h);
+    return {};
+  }
+
+  // Append access alone: every write lands at the end. Readers, writers and a rename
+  // by others are all let in, so Notepad can open the file while DORVAN runs.
+  FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override {
+    const HANDLE h = CreateFileW(win32::widen(path).c_str(), FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    LARGE_INTEGER length{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &length)) {
+      CloseHandle(h);
+      return {FileError::NotAFile, 0};
+    }
+    size = static_cast<std::uint64_t>(length.QuadPart);
     out = reinterpret_cast<Handle>(h);
     return {};
   }

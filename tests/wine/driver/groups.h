@@ -34,6 +34,8 @@ bool runStorm(Context& ctx);
 bool runUnattended(Context& ctx);
 // Repeat words in a stage file, and the mark on a box that can never fire.
 bool runRepeat(Context& ctx);
+// Ports switched by hand from their indicators, and the journal of it.
+bool runJournal(Context& ctx);
 // The program unpacked from the ZIP, started in place.
 bool runPackage(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.

@@ -30,6 +30,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"geometry", wine_test::runGeometry},
       {L"unattended", wine_test::runUnattended},
       {L"repeat", wine_test::runRepeat},
+      {L"journal", wine_test::runJournal},
       {L"package", wine_test::runPackage},
   };
   return all;
