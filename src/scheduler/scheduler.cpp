@@ -29,8 +29,8 @@ std::optional<Switching> latestSwitch(const Instant& start, const Instant& end, 
 }
 
 // One report per port, in port order, however many of its instants fell in the span.
-void switchToLatest(const FormState& form, InstantCache& instants, WallSecond after, WallSecond upTo,
-                    PortSwitch& ports, SwitchCause cause, const LocalTime& now) {
+void switchToLatest(const FormState& form, InstantCache& instants, WallSecond after, WallSecond upTo, PortSwitch& ports,
+                    SwitchCause cause, const LocalTime& now) {
   for (const PortControls& p : kPortTable) {
     const Instant& start = instants.of(form, p.startDate, p.startTime);
     const Instant& end = instants.of(form, p.endDate, p.endTime);
