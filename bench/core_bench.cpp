@@ -91,6 +91,17 @@ struct TickRig {
   ClockTick tick;
 };
 
+// Ticks `warmUp` times (the clock labels get their storage), then measures the ticks,
+// `ticksPerIteration` of them an iteration, and counts their heap allocations.
+void measureTicks(benchmark::State& state, TickRig& rig, Clock& clock, int warmUp, int ticksPerIteration = 1) {
+  for (int i = 0; i < warmUp; ++i) rig.tick.run(rig.form, clock, rig.ports);
+  const long before = g_allocations.load();
+  for (auto _ : state)
+    for (int i = 0; i < ticksPerIteration; ++i) rig.tick.run(rig.form, clock, rig.ports);
+  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                     static_cast<double>(ticksPerIteration * state.iterations()));
+}
+
 // Walks through the seconds of one day, ten ticks a second, as the timer does.
 class SteppingClock final : public Clock {
  public:
@@ -131,11 +142,7 @@ void BM_TickFullTableMatchingNothing(benchmark::State& state) {
   SteppingClock clock;
   TickRig rig(clock);
   fillTable(rig.form, "07.12.2026", "07:30:00");  // another day
-  for (int i = 0; i < 20; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
-  state.counters["allocs/tick"] =
-      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  measureTicks(state, rig, clock, 20);
 }
 BENCHMARK(BM_TickFullTableMatchingNothing);
 
@@ -145,11 +152,7 @@ void BM_TickFiringTenPorts(benchmark::State& state) {
   FixedClock clock;
   TickRig rig(clock);
   fillTable(rig.form, "06.12.2026", "07:30:00");  // every start and end is now: twenty reports a tick
-  rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
-  state.counters["allocs/tick"] =
-      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  measureTicks(state, rig, clock, 1);
 }
 BENCHMARK(BM_TickFiringTenPorts);
 
@@ -173,14 +176,7 @@ void BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick(benchmark::State& state) {
   ThreeDayGapClock clock;
   TickRig rig(clock);
   fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "22:15:00");
-  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) {
-    rig.tick.run(rig.form, clock, rig.ports);
-    rig.tick.run(rig.form, clock, rig.ports);
-  }
-  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
-                                                     static_cast<double>(2 * state.iterations()));
+  measureTicks(state, rig, clock, 4, 2);
 }
 BENCHMARK(BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick);
 
@@ -203,11 +199,7 @@ void BM_TickFullTableOfRepeatWords(benchmark::State& state) {
   SteppingClock clock;
   TickRig rig(clock);
   fillWordTable(rig.form);
-  for (int i = 0; i < 20; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
-  state.counters["allocs/tick"] =
-      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  measureTicks(state, rig, clock, 20);
 }
 BENCHMARK(BM_TickFullTableOfRepeatWords);
 
@@ -217,14 +209,7 @@ void BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick(benchmark::Stat
   ThreeDayGapClock clock;
   TickRig rig(clock);
   fillWordTable(rig.form);
-  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) {
-    rig.tick.run(rig.form, clock, rig.ports);
-    rig.tick.run(rig.form, clock, rig.ports);
-  }
-  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
-                                                     static_cast<double>(2 * state.iterations()));
+  measureTicks(state, rig, clock, 4, 2);
 }
 BENCHMARK(BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick);
 
@@ -245,11 +230,7 @@ void BM_TickSwitchingTenPortsJournaled(benchmark::State& state) {
   SwitchingClock clock;
   TickRig rig(clock);
   fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "07:30:01");
-  for (int i = 0; i < 4; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
-  for (auto _ : state) rig.tick.run(rig.form, clock, rig.ports);
-  state.counters["allocs/tick"] =
-      benchmark::Counter(static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  measureTicks(state, rig, clock, 4);
   if (rig.problems.failed) state.SkipWithError("the journal could not be written");
 }
 BENCHMARK(BM_TickSwitchingTenPortsJournaled);

@@ -66,17 +66,12 @@ char latinCapitalAt(std::string_view text, std::size_t& pos) {
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
 
-// How many days back from a day of this weekday the nearest day of `days` is (0 to 6).
-int daysBackTo(Weekdays days, int weekday) {
-  for (int back = 0; back < 7; ++back)
-    if ((days >> ((weekday - back + 7) % 7)) & 1) return back;
+// How many days from a day of this weekday, going back (step -1) or on (step 1), the
+// nearest day of `days` is: 0 to 6.
+int daysTo(Weekdays days, int weekday, int step) {
+  for (int n = 0; n < 7; ++n)
+    if ((days >> ((weekday + step * n + 7) % 7)) & 1) return n;
   return 0;  // no word names no day
-}
-
-int daysOnTo(Weekdays days, int weekday) {
-  for (int on = 0; on < 7; ++on)
-    if ((days >> ((weekday + on) % 7)) & 1) return on;
-  return 0;
 }
 
 }  // namespace
@@ -116,7 +111,7 @@ std::optional<WallSecond> latestOccurrence(const Instant& instant, WallSecond af
     case Instant::Kind::Weekly: {
       std::int64_t day = floorDiv(upTo, kSecondsPerDay);
       if (day * kSecondsPerDay + instant.secondOfDay > upTo) --day;
-      day -= daysBackTo(instant.days, weekdayOf(day));
+      day -= daysTo(instant.days, weekdayOf(day), -1);
       const WallSecond at = day * kSecondsPerDay + instant.secondOfDay;
       if (at > after) return at;
       return std::nullopt;
@@ -134,7 +129,7 @@ std::optional<WallSecond> nextOccurrence(const Instant& instant, WallSecond afte
     case Instant::Kind::Weekly: {
       std::int64_t day = floorDiv(after, kSecondsPerDay);
       if (day * kSecondsPerDay + instant.secondOfDay <= after) ++day;
-      day += daysOnTo(instant.days, weekdayOf(day));
+      day += daysTo(instant.days, weekdayOf(day), 1);
       return day * kSecondsPerDay + instant.secondOfDay;
     }
   }
