@@ -91,8 +91,13 @@ void appendPortEvent(std::string& out, int port, PortState state, SwitchCause ca
 
 }  // namespace journal_events
 
+// Room for the longest port line at the start: no tick that journals allocates.
+constexpr std::size_t kLineRoom = 128;
+
 Journal::Journal(FileOps& files, Clock& clock, JournalProblems& problems)
-    : files_(files), clock_(clock), problems_(problems) {}
+    : files_(files), clock_(clock), problems_(problems) {
+  line_.reserve(kLineRoom);
+}
 
 void Journal::record(std::string_view event) { record(clock_.now(), event); }
 

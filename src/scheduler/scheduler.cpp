@@ -61,7 +61,9 @@ std::optional<Switching> nextSwitching(const FormState& form, const PortControls
 }
 
 PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal)
-    : form_(form), library_(library), outputReport_(outputReport), journal_(journal) {}
+    : form_(form), library_(library), outputReport_(outputReport), journal_(journal) {
+  event_.reserve(64);  // "PORT 03 AÇIK (gecikmeli: 08.12.2026 09:12:01)" and room to spare
+}
 
 void PortSwitch::turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now,
                       WallSecond instant) {

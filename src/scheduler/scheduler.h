@@ -93,7 +93,7 @@ class PortSwitch {
 
   std::array<std::optional<PortRecord>, kPortCount> last_{};
   std::array<std::optional<JournaledInstant>, kPortCount> journaled_{};
-  std::string event_;  // kept, so that switching needs no new memory after the first time
+  std::string event_;  // kept, with room made at the start, so that switching needs no new memory
 };
 
 class ClockTick {
