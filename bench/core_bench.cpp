@@ -156,24 +156,30 @@ void BM_TickFiringTenPorts(benchmark::State& state) {
 }
 BENCHMARK(BM_TickFiringTenPorts);
 
-// Three days and a night apart, back and forth: every second reading is a tick after a
-// 3-day gap whose catch-up finds all ten ports' instants in it (ten reports, the end
-// wins), every other one a step back that catches up nothing.
-class ThreeDayGapClock final : public Clock {
+// Two readings in turn, the first one first.
+class AlternatingClock final : public Clock {
  public:
+  AlternatingClock(const LocalTime& first, const LocalTime& second) : readings_{first, second} {}
   LocalTime now() override {
-    back_ = !back_;
-    return back_ ? LocalTime{2026, 12, 6, 7, 0, 0, 0} : LocalTime{2026, 12, 9, 7, 0, 0, 0};
+    const LocalTime t = readings_[next_];
+    next_ = 1 - next_;
+    return t;
   }
 
  private:
-  bool back_ = false;
+  std::array<LocalTime, 2> readings_;
+  std::size_t next_ = 0;
 };
+
+// Three days apart, back and forth: every second reading is a tick after a 3-day gap
+// whose catch-up finds all ten ports' instants in it (ten reports, the end wins),
+// every other one a step back that catches up nothing.
+AlternatingClock threeDayGapClock() { return {{2026, 12, 6, 7, 0, 0, 0}, {2026, 12, 9, 7, 0, 0, 0}}; }
 
 // One iteration is two ticks: the catch-up tick and the ordinary one before it, so
 // the time per iteration bounds the catch-up tick from above.
 void BM_CatchUpTickAfterThreeDaysPlusOrdinaryTick(benchmark::State& state) {
-  ThreeDayGapClock clock;
+  AlternatingClock clock = threeDayGapClock();
   TickRig rig(clock);
   fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "22:15:00");
   measureTicks(state, rig, clock, 4, 2);
@@ -206,7 +212,7 @@ BENCHMARK(BM_TickFullTableOfRepeatWords);
 // As the catch-up benchmark above, over a table of words: the 3-day gap from a Sunday
 // 07:00 to the Wednesday holds occurrences of six of the ten words.
 void BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick(benchmark::State& state) {
-  ThreeDayGapClock clock;
+  AlternatingClock clock = threeDayGapClock();
   TickRig rig(clock);
   fillWordTable(rig.form);
   measureTicks(state, rig, clock, 4, 2);
@@ -215,19 +221,8 @@ BENCHMARK(BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick);
 
 // 07:30:00 and 07:30:01 in turn, every port starting in the one and ending in the
 // other: each tick switches all ten ports to the other state, ten journal lines.
-class SwitchingClock final : public Clock {
- public:
-  LocalTime now() override {
-    off_ = !off_;
-    return {2026, 12, 6, 7, 30, off_ ? 1 : 0, 0};
-  }
-
- private:
-  bool off_ = true;
-};
-
 void BM_TickSwitchingTenPortsJournaled(benchmark::State& state) {
-  SwitchingClock clock;
+  AlternatingClock clock({2026, 12, 6, 7, 30, 0, 0}, {2026, 12, 6, 7, 30, 1, 0});
   TickRig rig(clock);
   fillRows(rig.form, "06.12.2026", "07:30:00", "06.12.2026", "07:30:01");
   measureTicks(state, rig, clock, 4);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "stages/utf8.h"
+
 namespace dorvan {
 namespace {
 
@@ -27,40 +29,34 @@ constexpr std::array<RepeatWord, 10> kRepeatWords{{
 }};
 constexpr std::size_t kLongestWord = 10;
 
-// The Turkish letters, capital and small, as UTF-8 byte pairs and the Latin capital each matches.
+// The Turkish letters, capital and small, and the Latin capital each matches.
 struct TurkishLetter {
-  unsigned char lead;
-  unsigned char trail;
+  char32_t letter;
   char latin;
 };
 constexpr std::array<TurkishLetter, 12> kTurkishLetters{{
-    {0xC3, 0x87, 'C'},
-    {0xC3, 0xA7, 'C'},  // Ç ç
-    {0xC4, 0x9E, 'G'},
-    {0xC4, 0x9F, 'G'},  // Ğ ğ
-    {0xC4, 0xB0, 'I'},
-    {0xC4, 0xB1, 'I'},  // İ ı
-    {0xC3, 0x96, 'O'},
-    {0xC3, 0xB6, 'O'},  // Ö ö
-    {0xC5, 0x9E, 'S'},
-    {0xC5, 0x9F, 'S'},  // Ş ş
-    {0xC3, 0x9C, 'U'},
-    {0xC3, 0xBC, 'U'},  // Ü ü
+    {U'Ç', 'C'},
+    {U'ç', 'C'},
+    {U'Ğ', 'G'},
+    {U'ğ', 'G'},
+    {U'İ', 'I'},
+    {U'ı', 'I'},
+    {U'Ö', 'O'},
+    {U'ö', 'O'},
+    {U'Ş', 'S'},
+    {U'ş', 'S'},
+    {U'Ü', 'U'},
+    {U'ü', 'U'},
 }};
 
 // The character at pos as a repeat word's letter (a Latin capital or the space), moving
 // pos past it; 0 for a character no repeat word holds.
 char latinCapitalAt(std::string_view text, std::size_t& pos) {
-  const auto c = static_cast<unsigned char>(text[pos++]);
-  if (c == ' ' || (c >= 'A' && c <= 'Z')) return static_cast<char>(c);
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  if (pos == text.size()) return 0;
-  const auto trail = static_cast<unsigned char>(text[pos]);
+  const char32_t c = utf8::next(text, pos);
+  if (c == U' ' || (c >= U'A' && c <= U'Z')) return static_cast<char>(c);
+  if (c >= U'a' && c <= U'z') return static_cast<char>(c - U'a' + U'A');
   for (const TurkishLetter& l : kTurkishLetters)
-    if (l.lead == c && l.trail == trail) {
-      ++pos;
-      return l.latin;
-    }
+    if (l.letter == c) return l.latin;
   return 0;
 }
 
