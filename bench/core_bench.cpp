@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "base/cp1254.h"
 #include "journal/journal.h"
 #include "scheduler/scheduler.h"
-#include "stages/cp1254.h"
 #include "stages/schedule_table.h"
 #include "stages/stage_file.h"
 

@@ -1,6 +1,6 @@
 #include "app/box_marks.h"
 
-#include "scheduler/clock.h"
+#include "base/clock.h"
 #include "scheduler/repeat.h"
 
 namespace dorvan {

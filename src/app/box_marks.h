@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/form_state.h"
-#include "app/form_view.h"
-#include "app/window_layout.h"
+#include "form/form_state.h"
+#include "form/form_view.h"
+#include "form/window_layout.h"
 
 namespace dorvan {
 

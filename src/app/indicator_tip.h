@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/form_state.h"
+#include "form/form_state.h"
 #include "scheduler/scheduler.h"
 
 namespace dorvan {

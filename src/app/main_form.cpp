@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/indicator_tip.h"
-#include "app/messages.h"
+#include "form/messages.h"
 
 namespace dorvan {
 namespace {

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "app/box_marks.h"
-#include "app/form_state.h"
-#include "app/form_view.h"
 #include "app/start_arguments.h"
+#include "base/clock.h"
+#include "base/file_ops.h"
+#include "form/form_state.h"
+#include "form/form_view.h"
 #include "hid/hid_library.h"
 #include "hid/hid_link.h"
 #include "hid/port_command.h"
 #include "journal/journal.h"
-#include "scheduler/clock.h"
 #include "scheduler/scheduler.h"
-#include "stages/file_ops.h"
 #include "stages/stage_selector.h"
 
 namespace dorvan {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/messages.h"
+#include "form/messages.h"
 
 namespace dorvan {
 namespace journal_events {

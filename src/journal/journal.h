@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/clock.h"
+#include "base/file_ops.h"
 #include "hid/port_command.h"
-#include "scheduler/clock.h"
-#include "stages/file_ops.h"
 
 namespace dorvan {
 

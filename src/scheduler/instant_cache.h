@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/form_state.h"
-#include "app/window_layout.h"
+#include "form/form_state.h"
+#include "form/window_layout.h"
 #include "scheduler/repeat.h"
 
 namespace dorvan {

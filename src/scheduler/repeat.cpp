@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "stages/utf8.h"
+#include "base/utf8.h"
 
 namespace dorvan {
 namespace {

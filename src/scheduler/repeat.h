@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "scheduler/clock.h"
+#include "base/clock.h"
 
 namespace dorvan {
 

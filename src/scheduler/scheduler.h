@@ -6,12 +6,12 @@
 #include <array>
 #include <optional>
 
-#include "app/form_state.h"
-#include "app/window_layout.h"
+#include "base/clock.h"
+#include "form/form_state.h"
+#include "form/window_layout.h"
 #include "hid/hid_library.h"
 #include "hid/port_command.h"
 #include "journal/journal.h"
-#include "scheduler/clock.h"
 #include "scheduler/instant_cache.h"
 
 namespace dorvan {

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 
 namespace dorvan {
 

@@ -1,6 +1,6 @@
 #include "stages/stage_file.h"
 
-#include "stages/cp1254.h"
+#include "base/cp1254.h"
 
 namespace dorvan {
 namespace {

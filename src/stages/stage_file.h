@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 #include "stages/schedule_table.h"
 
 namespace dorvan {
@@ -29,8 +29,6 @@ struct StageReadResult {
 // seconds on the window's thread, where due instants would pass unseen.
 // `values` is written only when the result is Ok.
 StageReadResult readStageFile(FileOps& files, std::string_view path, StageValues& values);
-
-enum class SaveStep : std::uint8_t { Encode, Create, Write, Flush, Replace };
 
 struct StageWriteResult {
   FileResult file;

@@ -1,6 +1,6 @@
 #include "stages/stage_selector.h"
 
-#include "app/messages.h"
+#include "form/messages.h"
 #include "stages/schedule_table.h"
 #include "stages/stage_file.h"
 

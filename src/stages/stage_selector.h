@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/form_state.h"
+#include "base/file_ops.h"
+#include "form/form_state.h"
 #include "journal/journal.h"
-#include "stages/file_ops.h"
 #include "stages/stage_file.h"
 
 namespace dorvan {

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/form_state.h"
+#include "base/cp1254.h"
+#include "base/utf8.h"
 #include "check.h"
-#include "stages/cp1254.h"
-#include "stages/utf8.h"
+#include "form/form_state.h"
 
 namespace dorvan::fuzz {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 
 namespace dorvan::fuzz {
 

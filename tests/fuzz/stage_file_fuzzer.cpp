@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/cp1254.h"
+#include "base/utf8.h"
 #include "check.h"
 #include "memory_file.h"
-#include "stages/cp1254.h"
 #include "stages/schedule_table.h"
 #include "stages/stage_file.h"
-#include "stages/utf8.h"
 
 namespace dorvan::fuzz {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "hid/hid_library.h"
 #include "hid/port_command.h"
-#include "scheduler/clock.h"
 
 namespace dorvan::testing {
 

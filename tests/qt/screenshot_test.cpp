@@ -13,10 +13,10 @@
 #include <map>
 
 #include "app/qt/main_window.h"
-#include "app/window_layout.h"
+#include "base/file_ops.h"
+#include "form/window_layout.h"
 #include "qt_fakes.h"
 #include "qtest_main.h"
-#include "stages/file_ops.h"
 
 namespace dorvan {
 

@@ -28,9 +28,9 @@
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_events.h"
+#include "base/file_ops.h"
 #include "qt_fakes.h"
 #include "qtest_main.h"
-#include "stages/file_ops.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define DORVAN_SANITIZED 1

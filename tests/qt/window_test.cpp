@@ -24,11 +24,11 @@
 #include "app/qt/main_window.h"
 #include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
-#include "app/window_layout.h"
+#include "base/file_ops.h"
 #include "fake_devices.h"
+#include "form/window_layout.h"
 #include "qt_fakes.h"
 #include "qtest_main.h"
-#include "stages/file_ops.h"
 
 namespace dorvan {
 namespace {

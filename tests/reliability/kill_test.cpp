@@ -15,7 +15,7 @@
 #include <random>
 #include <thread>
 
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 #include "stages/stage_file.h"
 #include "temp_folder.h"
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "app/form_state.h"
-#include "stages/cp1254.h"
-#include "stages/utf8.h"
+#include "base/cp1254.h"
+#include "base/utf8.h"
+#include "form/form_state.h"
 
 namespace dorvan {
 namespace {

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/form_view.h"
+#include "base/clock.h"
+#include "base/file_ops.h"
+#include "form/form_view.h"
 #include "hid/hid_library.h"
 #include "hid/hid_link.h"
-#include "scheduler/clock.h"
-#include "stages/file_ops.h"
 
 namespace dorvan::test {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 #include "stages/stage_file.h"
 
 namespace dorvan {

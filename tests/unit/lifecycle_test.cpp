@@ -2,7 +2,7 @@
 // and the plug-state picture.
 #include <gtest/gtest.h>
 
-#include "app/picture.h"
+#include "form/picture.h"
 #include "form_fixture.h"
 
 namespace dorvan::test {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 
 namespace dorvan {
 namespace {

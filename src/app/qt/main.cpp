@@ -11,10 +11,10 @@
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
 #include "app/qt/stop_signals.h"
+#include "base/clock.h"
+#include "base/file_ops.h"
 #include "hid/board_library.h"
 #include "hid/linux/hidapi_library.h"
-#include "scheduler/clock.h"
-#include "stages/file_ops.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <array>
 #include <cstdint>
 
-#include "app/form_view.h"
 #include "app/main_form.h"
 #include "app/qt/qt_window_proc_slot.h"
-#include "app/window_layout.h"
+#include "form/form_view.h"
+#include "form/window_layout.h"
 
 class QLabel;
 class QLineEdit;

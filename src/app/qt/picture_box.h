@@ -5,7 +5,7 @@
 #include <QFrame>
 #include <QImage>
 
-#include "app/picture.h"
+#include "form/picture.h"
 
 namespace dorvan {
 

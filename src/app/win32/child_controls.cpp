@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/win32/dpi.h"
-#include "app/win32/utf16.h"
 #include "app/win32/win32_names.h"
+#include "base/win32/utf16.h"
 
 namespace dorvan::win32 {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 
 namespace dorvan::win32 {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/win32/dpi.h"
-#include "app/win32/utf16.h"
-#include "app/window_layout.h"
+#include "base/win32/utf16.h"
+#include "form/window_layout.h"
 
 namespace dorvan::win32 {
 namespace {

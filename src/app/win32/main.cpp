@@ -8,12 +8,12 @@
 
 #include "app/main_form.h"
 #include "app/win32/main_window.h"
-#include "app/win32/utf16.h"
 #include "app/win32/window_proc_slot.h"
-#include "app/window_layout.h"
+#include "base/clock.h"
+#include "base/file_ops.h"
+#include "base/win32/utf16.h"
+#include "form/window_layout.h"
 #include "hid/board_library.h"
-#include "scheduler/clock.h"
-#include "stages/file_ops.h"
 
 namespace {
 

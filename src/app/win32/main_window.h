@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/form_view.h"
 #include "app/main_form.h"
-#include "app/picture.h"
 #include "app/win32/form_font.h"
-#include "app/window_layout.h"
+#include "form/form_view.h"
+#include "form/picture.h"
+#include "form/window_layout.h"
 
 namespace dorvan::win32 {
 

@@ -1,6 +1,6 @@
 #include "app/win32/owner_draw.h"
 
-#include "app/win32/utf16.h"
+#include "base/win32/utf16.h"
 
 #include <algorithm>
 #include <string>

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/picture.h"
-#include "app/window_layout.h"
+#include "form/picture.h"
+#include "form/window_layout.h"
 
 namespace dorvan::win32 {
 

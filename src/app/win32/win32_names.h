@@ -1,7 +1,7 @@
 // Names the Windows program and its test driver agree on.
 #pragma once
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 
 namespace dorvan::win32 {
 

@@ -2,7 +2,7 @@
 // program's own folder or the Windows system folder, never by bare name, so that
 // a DLL lying in the current folder (where the stage files are) is never picked up.
 #include "hid/board_library.h"
-#include "app/win32/utf16.h"
+#include "base/win32/utf16.h"
 
 #include <windows.h>
 

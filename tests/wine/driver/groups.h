@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 #include "report.h"
 #include "session.h"
 

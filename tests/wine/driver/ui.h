@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_layout.h"
+#include "form/window_layout.h"
 
 namespace wine_test {
 

@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "form/messages.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "scheduler/clock.h"
+#include "base/clock.h"
 
 namespace dorvan {
 namespace {

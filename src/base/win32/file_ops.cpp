@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/win32/utf16.h"
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
+#include "base/win32/utf16.h"
 
 namespace dorvan {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/form_view.h"
-#include "app/window_layout.h"
+#include "form/form_view.h"
+#include "form/window_layout.h"
 
 namespace dorvan {
 

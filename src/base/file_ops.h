@@ -1,6 +1,6 @@
 // The few file operations stage files and pictures need, behind a seam so that
-// tests can make any of them fail. stages/posix/file_ops.cpp and
-// stages/win32/file_ops.cpp are the real ones.
+// tests can make any of them fail. base/posix/file_ops.cpp and
+// base/win32/file_ops.cpp are the real ones.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,9 @@ struct FileResult {
   long nativeCode = 0;  // errno or GetLastError, for the message
   bool ok() const { return error == FileError::None; }
 };
+
+// The steps of a save that writes a temporary file and puts it in the old one's place.
+enum class SaveStep : std::uint8_t { Encode, Create, Write, Flush, Replace };
 
 class FileOps {
  public:

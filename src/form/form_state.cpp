@@ -1,7 +1,7 @@
-#include "app/form_state.h"
+#include "form/form_state.h"
 
-#include "stages/cp1254.h"
-#include "stages/utf8.h"
+#include "base/cp1254.h"
+#include "base/utf8.h"
 
 namespace dorvan {
 

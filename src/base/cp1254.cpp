@@ -1,8 +1,8 @@
-#include "stages/cp1254.h"
+#include "base/cp1254.h"
 
 #include <array>
 
-#include "stages/utf8.h"
+#include "base/utf8.h"
 
 namespace dorvan::cp1254 {
 namespace {

@@ -1,4 +1,4 @@
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 
 namespace dorvan {
 

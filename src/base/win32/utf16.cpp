@@ -1,4 +1,4 @@
-#include "app/win32/utf16.h"
+#include "base/win32/utf16.h"
 
 #include <algorithm>
 

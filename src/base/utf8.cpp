@@ -1,4 +1,4 @@
-#include "stages/utf8.h"
+#include "base/utf8.h"
 
 namespace dorvan::utf8 {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "stages/file_ops.h"
+#include "base/file_ops.h"
 
 namespace dorvan {
 namespace {

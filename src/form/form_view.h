@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/picture.h"
-#include "app/window_layout.h"
+#include "form/picture.h"
+#include "form/window_layout.h"
 
 namespace dorvan {
 

@@ -24,7 +24,7 @@ class Clock {
   virtual LocalTime now() = 0;
 };
 
-// scheduler/posix/system_clock.cpp, scheduler/win32/system_clock.cpp
+// base/posix/system_clock.cpp, base/win32/system_clock.cpp
 Clock& systemClock();
 
 // "HH:MM:SS", 24-hour, whatever the user's regional settings: the form the time boxes hold.

@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "stages/file_ops.h"
-#include "stages/stage_file.h"
+#include "base/file_ops.h"
 
 namespace dorvan::messages {
 

@@ -1,4 +1,4 @@
-#include "app/picture.h"
+#include "form/picture.h"
 
 #include <cstring>
 

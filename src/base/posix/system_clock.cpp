@@ -1,6 +1,6 @@
 #include <ctime>
 
-#include "scheduler/clock.h"
+#include "base/clock.h"
 
 namespace dorvan {
 namespace {
