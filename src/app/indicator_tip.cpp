@@ -14,7 +14,7 @@ std::string indicatorTip(const FormState& form, const PortControls& port, const 
     tip += ", ";
     appendDateTime(tip, last->at);
     tip += ' ';
-    appendCause(tip, last->cause, last->instant);
+    appendCause(tip, last->cause, last->instant, last->who);
     tip += '.';
   }
   if (const std::optional<Switching> next = nextSwitching(form, port, now)) {

@@ -42,7 +42,9 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
       link_(library, slot, *this),
       selector_(form_, files, *this, journal_),
       ports_(form_, library, outputReport_, journal_) {
-  form_.watchTexts(marks_);
+  form_.watchTexts(*this);
+  journal_.listen(this);
+  ports_.listen(this);
 }
 
 bool MainForm::Form_Load() {
@@ -82,14 +84,27 @@ void MainForm::click(ControlId button) {
 
 void MainForm::Timer1_Timer() { tick_.run(form_, clock_, ports_); }
 
-// By hand means now, not from now on: the next instant that falls due switches the port as usual.
 void MainForm::doubleClick(ControlId indicator) {
-  const PortControls* port = portWithIndicator(indicator);
-  if (!port) return;
-  const std::optional<PortRecord>& last = ports_.last(port->port);
-  const PortState to = last && last->state == PortState::On ? PortState::Off : PortState::On;
+  if (const PortControls* port = portWithIndicator(indicator))
+    switchPort(port->port, PortCommand::Toggle, SwitchCause::Hand);
+}
+
+// Now, not from now on: the next instant that falls due switches the port as usual.
+void MainForm::switchPort(int port, PortCommand command, SwitchCause cause, std::string_view who) {
+  if (port < 1 || port > kPortCount) return;
+  const std::optional<PortRecord>& last = ports_.last(port);
+  const bool on = last && last->state == PortState::On;
+  const bool turnOn = command == PortCommand::On || (command == PortCommand::Toggle && !on);
   const LocalTime now = clock_.now();
-  ports_.turn(*port, to, SwitchCause::Hand, now, wallSecond(now));
+  ports_.turn(kPortTable[port - 1], turnOn ? PortState::On : PortState::Off, cause, now, wallSecond(now), who);
+}
+
+std::vector<std::string> MainForm::clickFromRemote(ControlId button) {
+  std::vector<std::string> messages;
+  remoteMessages_ = &messages;
+  click(button);
+  remoteMessages_ = nullptr;
+  return messages;
 }
 
 std::string MainForm::indicatorToolTip(ControlId indicator) {
@@ -103,11 +118,16 @@ void MainForm::OnPlugged(DeviceHandle pHandle) {
   if (!showPlugPicture(pHandle, PlugPicture::Plugged)) return;
   const LocalTime now = clock_.now();
   journal_.record(now, journal_events::kBoardPlugged);
+  boardPresent_ = true;
+  for (FormObserver* o : observers_) o->boardChanged(true);
   ports_.resendCommanded(now);
 }
 
 void MainForm::OnUnplugged(DeviceHandle pHandle) {
-  if (showPlugPicture(pHandle, PlugPicture::Unplugged)) journal_.record(journal_events::kBoardUnplugged);
+  if (!showPlugPicture(pHandle, PlugPicture::Unplugged)) return;
+  journal_.record(journal_events::kBoardUnplugged);
+  boardPresent_ = false;
+  for (FormObserver* o : observers_) o->boardChanged(false);
 }
 
 void MainForm::OnChanged() {
@@ -133,6 +153,11 @@ bool MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
 
 void MainForm::tell(std::string_view text) {
   journal_.record(journal_events::warning(text));
+  if (remoteMessages_) {
+    remoteMessages_->emplace_back(text);
+    view_.showMessageLater(title(), text, MessageKind::Error);
+    return;
+  }
   view_.showMessage(title(), text, MessageKind::Error);
 }
 
@@ -140,6 +165,21 @@ void MainForm::tell(std::string_view text) {
 void MainForm::journalFailed(std::string_view message) {
   journal_.record(journal_events::warning(message));
   view_.showMessageLater(title(), message, MessageKind::Error);
+}
+
+void MainForm::journalLine(std::string_view line) {
+  for (FormObserver* o : observers_) o->journalLine(line);
+}
+
+void MainForm::portSwitched(int port, PortState state, SwitchCause cause) {
+  for (FormObserver* o : observers_) o->portSwitched(port, state, cause);
+}
+
+// Every text change passes here, the clock's every second too: only the schedule boxes go on.
+void MainForm::textChanged(const FormState& form, ControlId id) {
+  marks_.textChanged(form, id);
+  if (controlSpec(id).kind != Kind::TextBox) return;
+  for (FormObserver* o : observers_) o->boxChanged(id);
 }
 
 }  // namespace dorvan

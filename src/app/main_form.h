@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/box_marks.h"
+#include "app/form_observer.h"
 #include "app/start_arguments.h"
 #include "base/clock.h"
 #include "base/file_ops.h"
@@ -24,7 +25,12 @@
 
 namespace dorvan {
 
-class MainForm final : public DeviceEvents, private ErrorReporter, private JournalProblems {
+class MainForm final : public DeviceEvents,
+                       private ErrorReporter,
+                       private JournalProblems,
+                       private JournalListener,
+                       private SwitchListener,
+                       private TextWatcher {
  public:
   MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files);
 
@@ -55,6 +61,21 @@ class MainForm final : public DeviceEvents, private ErrorReporter, private Journ
 
   // A double-click on a port's indicator switches the port: on when it is blue, off when red.
   void doubleClick(ControlId indicator);
+  // A port switched from elsewhere (the network), as a double-click switches it: one
+  // report, remembered for a re-arm, journaled with its cause and, for the web, the
+  // address it came from. An unknown port is ignored.
+  void switchPort(int port, PortCommand command, SwitchCause cause, std::string_view who = {});
+  // A button pressed from elsewhere. Its messages are journaled and shown as the
+  // window's own are, but a box opens only once the caller has returned, so that the
+  // caller can be answered at once; the texts are returned for it to show.
+  std::vector<std::string> clickFromRemote(ControlId button);
+  // Told of what happens, until the program ends.
+  void observe(FormObserver& observer) { observers_.push_back(&observer); }
+  bool boardPresent() const { return boardPresent_; }
+  const std::optional<PortRecord>& lastSwitching(int port) const { return ports_.last(port); }
+  // The clock now, as the tick reads it.
+  LocalTime now() { return clock_.now(); }
+
   // What the indicator's tooltip says now; asked each time the tooltip is about to show.
   std::string indicatorToolTip(ControlId indicator);
   // A problem found by the board library on a thread of its own, told as every message is.
@@ -80,6 +101,9 @@ class MainForm final : public DeviceEvents, private ErrorReporter, private Journ
   std::string_view title() const { return appTitle_.empty() ? kMainWindow.caption : std::string_view(appTitle_); }
   void showError(std::string_view text) override { tell(text); }
   void journalFailed(std::string_view message) override;
+  void journalLine(std::string_view line) override;
+  void portSwitched(int port, PortState state, SwitchCause cause) override;
+  void textChanged(const FormState& form, ControlId id) override;
   // True when the notification was the board's.
   bool showPlugPicture(DeviceHandle pHandle, PlugPicture which);
 
@@ -98,6 +122,10 @@ class MainForm final : public DeviceEvents, private ErrorReporter, private Journ
   PortSwitch ports_;
   ClockTick tick_;
   StartRequest start_;
+  std::vector<FormObserver*> observers_;
+  // While a remote caller waits, the messages it is to be answered with.
+  std::vector<std::string>* remoteMessages_ = nullptr;
+  bool boardPresent_ = false;
 };
 
 }  // namespace dorvan

@@ -14,12 +14,14 @@ struct CauseWords {
   bool namesInstant;  // the instant's own second follows the word
 };
 
-constexpr std::array<CauseWords, 5> kCauseWords{{
+constexpr std::array<CauseWords, 7> kCauseWords{{
     {SwitchCause::Schedule, "çizelge", false},
     {SwitchCause::Late, "gecikmeli", true},
     {SwitchCause::Resume, "açılış", true},
     {SwitchCause::Hand, "elle", false},
     {SwitchCause::Rearm, "yeniden", false},
+    {SwitchCause::Mqtt, "mqtt", false},
+    {SwitchCause::Web, "web", false},
 }};
 
 void appendTwoDigits(std::string& out, int v) {
@@ -67,7 +69,7 @@ void appendDateTime(std::string& out, const LocalTime& t) {
   out.append(time.data(), time.size());
 }
 
-void appendCause(std::string& out, SwitchCause cause, WallSecond instant) {
+void appendCause(std::string& out, SwitchCause cause, WallSecond instant, std::string_view who) {
   for (const CauseWords& c : kCauseWords) {
     if (c.cause != cause) continue;
     out += '(';
@@ -76,17 +78,22 @@ void appendCause(std::string& out, SwitchCause cause, WallSecond instant) {
       out += ": ";
       appendDateTime(out, localTimeOf(instant));
     }
+    if (!who.empty()) {
+      out += ' ';
+      out += who;
+    }
     out += ')';
   }
 }
 
-void appendPortEvent(std::string& out, int port, PortState state, SwitchCause cause, WallSecond instant) {
+void appendPortEvent(std::string& out, int port, PortState state, SwitchCause cause, WallSecond instant,
+                     std::string_view who) {
   out += "PORT ";
   appendTwoDigits(out, port);
   out += ' ';
   out += stateWord(state);
   out += ' ';
-  appendCause(out, cause, instant);
+  appendCause(out, cause, instant, who);
 }
 
 }  // namespace journal_events
@@ -106,8 +113,12 @@ void Journal::record(const LocalTime& at, std::string_view event) {
   journal_events::appendDateTime(line_, at);
   line_ += ' ';
   line_ += event;
+  const std::size_t length = line_.size();
   line_ += kJournalLineEnd;
   const std::string problem = appendLine();
+  // appendLine may have put the end of a broken line in front.
+  if (listener_)
+    listener_->journalLine(std::string_view(line_).substr(line_.size() - kJournalLineEnd.size() - length, length));
   if (problem.empty() || told_) return;
   told_ = true;
   // Last: the listener may well journal what it shows.

@@ -34,6 +34,8 @@ enum class SwitchCause : std::uint8_t {
   Resume,    // a start with a stage, for the port's latest past instant
   Hand,      // a double-click on the port's indicator
   Rearm,     // the board came back and was told its last command again
+  Mqtt,      // a command from the MQTT broker
+  Web,       // a request from the web page or its API; the journal names the address
 };
 
 namespace journal_events {
@@ -52,12 +54,24 @@ std::string warning(std::string_view message);
 std::string_view stateWord(PortState state);  // AÇIK, KAPALI
 // "08.12.2026 07:30:00"
 void appendDateTime(std::string& out, const LocalTime& t);
-// "(çizelge)", or with the instant's own second: "(gecikmeli: 08.12.2026 09:12:01)".
-void appendCause(std::string& out, SwitchCause cause, WallSecond instant);
+// "(çizelge)", or with the instant's own second: "(gecikmeli: 08.12.2026 09:12:01)", or
+// with who asked: "(web 192.168.1.20)".
+void appendCause(std::string& out, SwitchCause cause, WallSecond instant, std::string_view who = {});
 // "PORT 03 AÇIK (çizelge)"
-void appendPortEvent(std::string& out, int port, PortState state, SwitchCause cause, WallSecond instant);
+void appendPortEvent(std::string& out, int port, PortState state, SwitchCause cause, WallSecond instant,
+                     std::string_view who = {});
 
 }  // namespace journal_events
+
+// Told of every line, as it is written to the file but without its line end, whether
+// the write succeeded or not: the network passes the journal on.
+class JournalListener {
+ public:
+  virtual void journalLine(std::string_view line) = 0;
+
+ protected:
+  ~JournalListener() = default;
+};
 
 class JournalProblems {
  public:
@@ -77,6 +91,7 @@ class Journal {
   void record(std::string_view event);
   // One line stamped with this reading: a tick's own, so its lines show the second it showed.
   void record(const LocalTime& at, std::string_view event);
+  void listen(JournalListener* listener) { listener_ = listener; }
 
  private:
   // line_ onto the end of the file, or of a fresh one when it would pass the bound.
@@ -86,6 +101,7 @@ class Journal {
   FileOps& files_;
   Clock& clock_;
   JournalProblems& problems_;
+  JournalListener* listener_ = nullptr;
   std::string line_;
   // The file's length before a write that failed (a full disk) and may have left part
   // of its line: should the file have grown since, the next line first ends that part.

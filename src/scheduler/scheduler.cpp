@@ -66,7 +66,7 @@ PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputRepor
 }
 
 void PortSwitch::turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now,
-                      WallSecond instant) {
+                      WallSecond instant, std::string_view who) {
   form_.setBackColor(port.indicator, indicatorColor(state));
   SendPortCommand(library_, outputReport_, port.port, state);
   std::optional<PortRecord>& last = last_[port.port - 1];
@@ -74,10 +74,11 @@ void PortSwitch::turn(const PortControls& port, PortState state, SwitchCause cau
     last->state = state;
     return;
   }
-  last = PortRecord{state, cause, now, instant};
+  last = PortRecord{state, cause, now, instant, std::string(who)};
   event_.clear();
-  journal_events::appendPortEvent(event_, port.port, state, cause, instant);
+  journal_events::appendPortEvent(event_, port.port, state, cause, instant, who);
   journal_.record(now, event_);
+  if (listener_) listener_->portSwitched(port.port, state, cause);
 }
 
 bool PortSwitch::alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant) {

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "base/clock.h"
 #include "form/form_state.h"
@@ -59,6 +61,16 @@ struct PortRecord {
   SwitchCause cause;
   LocalTime at;        // the clock when it was switched
   WallSecond instant;  // the second it belongs to: its instant's, or the clock's
+  std::string who;     // the address a web request came from; empty for every other cause
+};
+
+// Told of every switching the journal records, whatever its cause.
+class SwitchListener {
+ public:
+  virtual void portSwitched(int port, PortState state, SwitchCause cause) = 0;
+
+ protected:
+  ~SwitchListener() = default;
 };
 
 // Switches ports: the indicator, the report to the board and the journal line. It
@@ -71,16 +83,19 @@ class PortSwitch {
   // `now` is the clock reading the journal line carries. A schedule's switching that
   // repeats one already journaled (the same state for the same instant, as every tick
   // of a due second does) is sent again but journaled once.
-  void turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now, WallSecond instant);
+  void turn(const PortControls& port, PortState state, SwitchCause cause, const LocalTime& now, WallSecond instant,
+            std::string_view who = {});
   // One report per port commanded in this run, its last state, in port order.
   void resendCommanded(const LocalTime& now);
   const std::optional<PortRecord>& last(int port) const { return last_[port - 1]; }
+  void listen(SwitchListener* listener) { listener_ = listener; }
 
  private:
   FormState& form_;
   HidLibrary& library_;
   Report& outputReport_;
   Journal& journal_;
+  SwitchListener* listener_ = nullptr;
   // Whether this switching of an instant is in the journal already.
   bool alreadyJournaled(int port, PortState state, SwitchCause cause, WallSecond instant);
 

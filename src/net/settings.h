@@ -1,0 +1,44 @@
+// The network settings file ag.txt, beside the stage files: UTF-8 (a byte-order mark
+// is allowed), one "key = value" a line, blank lines and lines starting with '#'
+// ignored. Without the file, or without a feature's key, that feature stays off.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorvan {
+
+inline constexpr std::string_view kSettingsFile = "ag.txt";
+
+struct MqttSettings {
+  std::string host;
+  std::uint16_t port = 1883;
+  std::string user;                         // empty: none
+  std::string password;                     // empty: none; never written anywhere
+  std::string prefix;                       // "dorvan/sera": no '+', '#', empty level, leading or trailing '/'
+  std::string discovery = "homeassistant";  // empty for "yok": no discovery
+};
+
+struct WebSettings {
+  std::string address;  // empty: every address
+  std::uint16_t port = 0;
+  std::string password;  // empty: none (then only a loopback address is allowed)
+};
+
+struct Settings {
+  std::optional<MqttSettings> mqtt;
+  std::optional<WebSettings> web;
+  // Each said in Turkish, naming the file and the line: "ag.txt, satır 3: …". The
+  // feature a bad line belongs to stays off; everything else runs.
+  std::vector<std::string> problems;
+  // A password is set: on Linux such a file must not be readable by others.
+  bool holdsPassword = false;
+};
+
+// `computerName` makes the default prefix: "dorvan/" and the name in lower case.
+Settings readSettings(std::string_view fileText, std::string_view computerName);
+
+}  // namespace dorvan
