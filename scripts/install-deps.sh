@@ -7,7 +7,7 @@ what=${1:-all}
 native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              clang libclang-rt-14-dev
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
-             xvfb xauth imagemagick
+             xvfb xauth imagemagick xdotool  # xdotool: the Qt tests find the real program's boxes
              dpkg-dev file)  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
               wine wine32 wine64 xvfb xauth imagemagick locales)

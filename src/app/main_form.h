@@ -38,6 +38,8 @@ class MainForm final : public DeviceEvents, private ErrorReporter, private Journ
   // Once the window is shown: the start stage, if one was asked for, is loaded as
   // its button loads it, and the ports are brought to the state its schedule says.
   void Form_Shown();
+  // The program ends: the board link is closed and the journal says so, once. From
+  // then on ticks switch nothing.
   void Form_Unload(std::int16_t& cancel);
 
   void Command25_Click() { selector_.pressStageButton(1); }
@@ -98,6 +100,7 @@ class MainForm final : public DeviceEvents, private ErrorReporter, private Journ
   PortSwitch ports_;
   ClockTick tick_;
   StartRequest start_;
+  bool unloaded_ = false;
 };
 
 }  // namespace dorvan

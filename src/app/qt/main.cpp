@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   dorvan::MainWindow window(*library, dorvan::systemClock(), dorvan::systemFileOps());
   // Run as a service (QT_QPA_PLATFORM=offscreen) there is nobody to click a message away.
   window.setMessagesToStandardError(QGuiApplication::platformName() == QStringLiteral("offscreen"));
-  dorvan::closeOnStopSignals(window);
+  dorvan::onStopSignals(window, [&window] { window.stop(); });
   poster.attach(window);
   // QApplication has taken its own options out of argv; what is left is the program's.
   window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));

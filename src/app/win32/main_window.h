@@ -71,6 +71,7 @@ class MainWindow final : public FormView {
   bool registerClasses();
   void sizeForDpi();
   bool createControls();
+  void fitText(ControlId id);
   void createToolTips();
   void setToolTip(ControlId id, std::string_view text);
   void addIndicatorTips();
