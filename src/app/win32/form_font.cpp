@@ -99,18 +99,18 @@ void FormFont::rebuild(int dpi) {
   smaller_.assign(static_cast<std::size_t>(steps > 0 ? steps : 0), nullptr);
 }
 
-HFONT FormFont::fitting(const std::wstring& text, int room) {
+HFONT FormFont::fitting(const std::wstring& text, int room, bool& fits) {
+  fits = true;
   if (!font_ || text.empty()) return font_;
   HDC dc = GetDC(nullptr);
   if (!dc) return font_;
   HFONT chosen = font_;
-  if (textWidth(dc, font_, text) > room) {
-    for (std::size_t i = 0; i < smaller_.size(); ++i) {
-      if (!smaller_[i]) smaller_[i] = createFace(face_, pixels_ - 1 - static_cast<int>(i));
-      if (!smaller_[i]) break;
-      chosen = smaller_[i];
-      if (textWidth(dc, chosen, text) <= room) break;
-    }
+  fits = textWidth(dc, font_, text) <= room;
+  for (std::size_t i = 0; !fits && i < smaller_.size(); ++i) {
+    if (!smaller_[i]) smaller_[i] = createFace(face_, pixels_ - 1 - static_cast<int>(i));
+    if (!smaller_[i]) break;
+    chosen = smaller_[i];
+    fits = textWidth(dc, chosen, text) <= room;
   }
   ReleaseDC(nullptr, dc);
   return chosen;

@@ -20,8 +20,9 @@ class FormFont {
   void rebuild(int dpi);
   HFONT handle() const { return font_; }
   // The largest of the window's font and its smaller sizes in which text takes at most
-  // room pixels; the smallest when none does. Made on first use, kept until rebuild.
-  HFONT fitting(const std::wstring& text, int room);
+  // room pixels; the smallest, with fits false, when none does. Made on first use,
+  // kept until rebuild.
+  HFONT fitting(const std::wstring& text, int room, bool& fits);
   // Lets a new font be handed to every control before the old one is deleted.
   void swap(FormFont& other) noexcept;
 

@@ -72,6 +72,7 @@ class MainWindow final : public FormView {
   void sizeForDpi();
   bool createControls();
   void fitText(ControlId id);
+  static void scrollToStart(HWND box);
   void createToolTips();
   void setToolTip(ControlId id, std::string_view text);
   void addIndicatorTips();
