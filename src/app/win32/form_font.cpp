@@ -38,12 +38,12 @@ bool isFaithful(HFONT font, const std::wstring& face) {
   HDC dc = GetDC(nullptr);
   if (!dc) return true;
   HGDIOBJ old = SelectObject(dc, font);
-  wchar_t name[LF_FACESIZE] = {};
-  GetTextFaceW(dc, LF_FACESIZE, name);
+  wchar_t got[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, got);
   const int charset = GetTextCharset(dc);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return _wcsicmp(name, face.c_str()) == 0 && charset == kMainWindow.font.charset;
+  return _wcsicmp(got, face.c_str()) == 0 && charset == kMainWindow.font.charset;
 }
 
 int textWidth(HDC dc, HFONT font, const std::wstring& text) {

@@ -30,7 +30,7 @@ class FormFont {
   void release();
 
   HFONT font_ = nullptr;
-  std::wstring face_;           // the face the font mapper gave font_
+  std::wstring face_;           // the name font_ was asked for by
   int pixels_ = 0;              // font_'s character height
   std::vector<HFONT> smaller_;  // [i]: pixels_ - 1 - i pixels high, null until asked for
 };
