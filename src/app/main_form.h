@@ -44,6 +44,8 @@ class MainForm final : public DeviceEvents,
   // Once the window is shown: the start stage, if one was asked for, is loaded as
   // its button loads it, and the ports are brought to the state its schedule says.
   void Form_Shown();
+  // The program ends: the board link is closed and the journal says so, once. From
+  // then on ticks switch nothing.
   void Form_Unload(std::int16_t& cancel);
 
   void Command25_Click() { selector_.pressStageButton(1); }
@@ -126,6 +128,7 @@ class MainForm final : public DeviceEvents,
   // While a remote caller waits, the messages it is to be answered with.
   std::vector<std::string>* remoteMessages_ = nullptr;
   bool boardPresent_ = false;
+  bool unloaded_ = false;
 };
 
 }  // namespace dorvan
