@@ -169,7 +169,11 @@ Routed routePort(const HttpRequest& request, std::string_view number) {
     auto edits = editsOf(request.body, p);
     if (auto* bad = std::get_if<HttpResponse>(&edits)) return {*bad, {}};
     return {std::nullopt, [p, e = std::get<std::vector<Edit>>(std::move(edits))](MainForm& form) {
-              for (const Edit& edit : e) form.form().acceptTyped(edit.box, edit.text);
+              // Typed into the box, and shown there: the desktop window did not see the typing.
+              for (const Edit& edit : e) {
+                form.form().acceptTyped(edit.box, edit.text);
+                form.form().view().showText(edit.box, form.form().text(edit.box));
+              }
               return jsonAnswer(portJson(form, p));
             }};
   }
