@@ -6,19 +6,15 @@
 
 namespace dorvan {
 
-std::string webLine(const WebSettings& settings) {
-  std::string line = "web = ";
-  if (!settings.address.empty()) line += settings.address + ":";
-  return line + std::to_string(settings.port);
-}
-
 std::optional<std::string> WebPage::start(const WebSettings& settings) {
   stopping_->store(false);
   const bool started = server_.start(settings.address, settings.port, settings.password,
                                      [this](const HttpRequest& request) { return answer(request); });
   if (started) return std::nullopt;
-  return std::string(kSettingsFile) + ", \"" + webLine(settings) + "\" satırı: " + std::to_string(settings.port) +
-         " numaralı port kullanımda ya da bu adreste açılamıyor. Web sayfası kapalı.";
+  const std::string where = settings.address.empty() ? "" : " " + settings.address + " adresinde";
+  return std::string(kSettingsFile) + ", satır " + std::to_string(settings.line) + ": " +
+         std::to_string(settings.port) + " numaralı port" + where +
+         " açılamadı; başka bir program kullanıyor olabilir. Web sayfası kapalı kalacak.";
 }
 
 void WebPage::stop() {

@@ -45,7 +45,4 @@ class WebPage {
   HttpServer server_;
 };
 
-// "web = 0.0.0.0:8080" as the line of ag.txt would say it, for messages.
-std::string webLine(const WebSettings& settings);
-
 }  // namespace dorvan
