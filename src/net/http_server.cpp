@@ -66,19 +66,31 @@ struct HttpServer::Impl {
   std::unique_ptr<PasswordGuard> guard;
   Handler handler;
 
-  void serve(const httplib::Request& in, httplib::Response& out) {
+  // Before the body is read: a stranger's body is never read, nor a body whose length is not told.
+  httplib::Server::HandlerResponse admit(const httplib::Request& in, httplib::Response& out) {
     const Admission admission =
         guard->admit(in.remote_addr, in.get_header_value("Authorization"), PasswordGuard::Clock::now());
     if (admission == Admission::TooMany) {
       HttpResponse r = jsonError(429, "Çok sayıda yanlış parola denendi; bir dakika sonra yeniden deneyin.");
       r.headers.emplace_back("Retry-After", "60");
-      return fill(out, r);
+      fill(out, r);
+      return httplib::Server::HandlerResponse::Handled;
     }
     if (admission == Admission::Unauthorized) {
       HttpResponse r = jsonError(401, "Bu sayfa parola ister.");
       r.headers.emplace_back("WWW-Authenticate", std::string(kRealm));
-      return fill(out, r);
+      fill(out, r);
+      return httplib::Server::HandlerResponse::Handled;
     }
+    // The library bounds a body by its Content-Length only.
+    if (in.has_header("Transfer-Encoding")) {
+      fill(out, jsonError(411, "İstek gövdesinin uzunluğu (Content-Length) belirtilmeli."));
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+  }
+
+  void serve(const httplib::Request& in, httplib::Response& out) {
     HttpRequest request;
     request.method = in.method == "HEAD" ? "GET" : in.method;
     request.path = in.path;
@@ -114,6 +126,8 @@ bool HttpServer::start(const std::string& address, std::uint16_t port, const std
   s.set_keep_alive_timeout(limits.keepAliveSeconds);
   s.set_keep_alive_max_count(limits.keepAliveMax);
   s.set_payload_max_length(limits.maxBody);
+  s.set_pre_routing_handler(
+      [&impl](const httplib::Request& in, httplib::Response& out) { return impl.admit(in, out); });
   const auto serve = [&impl](const httplib::Request& in, httplib::Response& out) { impl.serve(in, out); };
   const std::string any = ".*";
   s.Get(any, serve).Post(any, serve).Put(any, serve).Delete(any, serve).Patch(any, serve).Options(any, serve);
