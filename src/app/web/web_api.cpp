@@ -200,7 +200,11 @@ Routed routeJournal(const HttpRequest& request, FileOps& files) {
     if (!n) return {jsonError(400, "\"lines\" 0 ile 1000 arasında bir sayı olmalı."), {}};
     lines = std::min<std::size_t>(static_cast<std::size_t>(*n), kMaxJournalLines);
   }
-  return {HttpResponse{200, "text/plain; charset=utf-8", journalTail(files, lines), {}}, {}};
+  // On the UI thread, which alone writes the journal: on Windows a reader on another
+  // thread would hold the file shut against the next line.
+  return {std::nullopt, [lines, &files](MainForm&) {
+            return HttpResponse{200, "text/plain; charset=utf-8", journalTail(files, lines), {}};
+          }};
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct Routed {
   std::function<HttpResponse(MainForm&)> onUiThread;  // otherwise this, run on the UI thread
 };
 
-// `files` reads the journal, on the calling thread.
+// `files` reads the journal, on the UI thread.
 Routed route(const HttpRequest& request, FileOps& files);
 
 // One port's object of the state, as GET /api/state lists it.
