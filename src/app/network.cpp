@@ -36,12 +36,19 @@ void Network::start() {
   if (settings.holdsPassword && readableByOthers(kSettingsFile))
     tell(messages::settingsReadableByOthers(kSettingsFile));
   // mqtt: start the MQTT device when settings.mqtt is set.
-  // web: start the web server when settings.web is set.
+  if (settings.web) {
+    web_ = std::make_unique<WebPage>(form_, ui_, files_);
+    if (const std::optional<std::string> problem = web_->start(*settings.web)) {
+      tell(*problem);
+      web_.reset();
+    }
+  }
 }
 
 void Network::stop() {
   // mqtt: publish offline and stop.
-  // web: stop serving.
+  if (web_) web_->stop();
+  web_.reset();
 }
 
 }  // namespace dorvan

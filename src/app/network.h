@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/main_form.h"
+#include "app/web/web_page.h"
 #include "base/file_ops.h"
 #include "net/settings.h"
 #include "net/ui_thread.h"
@@ -33,6 +34,7 @@ class Network {
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
+  std::unique_ptr<WebPage> web_;
 };
 
 }  // namespace dorvan
