@@ -113,6 +113,8 @@ function showState(state) {
   $('board').textContent = state.board ? 'Kart takılı' : 'Kart takılı değil';
   $('board').className = state.board ? 'ok' : 'bad';
   $('stage').textContent = state.stage ? 'KADEME ' + state.stage : 'Kademe seçilmedi';
+  // The chosen stage's button is red, as in the window.
+  $('buttons').querySelectorAll('.stage').forEach((b, i) => b.classList.toggle('on', state.stage === i + 1));
   state.ports.forEach(showPort);
 }
 
