@@ -73,6 +73,8 @@ class MainForm final : public DeviceEvents,
   std::vector<std::string> clickFromRemote(ControlId button);
   // Told of what happens, until the program ends.
   void observe(FormObserver& observer) { observers_.push_back(&observer); }
+  // An observer that goes before the program ends says so first.
+  void forget(const FormObserver& observer) { std::erase(observers_, &observer); }
   bool boardPresent() const { return boardPresent_; }
   const std::optional<PortRecord>& lastSwitching(int port) const { return ports_.last(port); }
   // The clock now, as the tick reads it.
