@@ -36,6 +36,8 @@ bool runUnattended(Context& ctx);
 bool runRepeat(Context& ctx);
 // Ports switched by hand from their indicators, and the journal of it.
 bool runJournal(Context& ctx);
+// The page's server: the state JSON and a switch over HTTP.
+bool runWeb(Context& ctx);
 // The program unpacked from the ZIP, started in place.
 bool runPackage(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.

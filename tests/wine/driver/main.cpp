@@ -32,6 +32,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"repeat", wine_test::runRepeat},
       {L"journal", wine_test::runJournal},
       {L"package", wine_test::runPackage},
+      {L"web", wine_test::runWeb},
   };
   return all;
 }
