@@ -16,7 +16,9 @@ namespace {
 using nlohmann::json;
 
 struct Web : FormFixture {
+  web::JournalTail journal;
   Web() {
+    form.observe(journal);
     form.Form_Load();
     view.messages.clear();
   }
@@ -28,7 +30,7 @@ struct Web : FormFixture {
       r.path.resize(q);
       r.query.emplace(query.substr(0, query.find('=')), query.substr(query.find('=') + 1));
     }
-    web::Routed routed = web::route(r, files);
+    web::Routed routed = web::route(r, journal);
     return routed.answer ? *routed.answer : routed.onUiThread(form);
   }
   json askJson(std::string method, std::string path, std::string body = {}) {
@@ -100,11 +102,11 @@ TEST_F(Web, AWriteFromAnotherSiteIsRefused) {
                 "http://evil.example",
                 "192.168.1.5:8080",
                 "192.168.1.20"};
-  EXPECT_EQ(web::route(r, files).answer->status, 403);
+  EXPECT_EQ(web::route(r, journal).answer->status, 403);
   r.origin = "http://192.168.1.5:8080";
-  EXPECT_FALSE(web::route(r, files).answer) << "the page's own origin";
+  EXPECT_FALSE(web::route(r, journal).answer) << "the page's own origin";
   r.origin.clear();
-  EXPECT_FALSE(web::route(r, files).answer) << "a client that sends no Origin";
+  EXPECT_FALSE(web::route(r, journal).answer) << "a client that sends no Origin";
   EXPECT_TRUE(library.written.empty());
 }
 
@@ -158,8 +160,10 @@ TEST_F(Web, TheStateListsTenPortsWithLocalTimes) {
 
 TEST_F(Web, TheJournalGivesItsLastLinesAndThePageItsFiles) {
   files.files["gunluk.txt"] = "a\r\nb\r\nc\r\n";
+  journal.load(files);
   EXPECT_EQ(ask("GET", "/api/journal?lines=2").body, "b\nc\n");
-  EXPECT_EQ(ask("GET", "/api/journal?lines=5000").body, "a\nb\nc\n");
+  form.doubleClick(controlId(kPortGrid[0].indicator));  // a line written since is there too
+  EXPECT_EQ(ask("GET", "/api/journal?lines=5000").body, "a\nb\nc\n06.12.2026 07:30:00 PORT 01 AÇIK (elle)\n");
   EXPECT_EQ(ask("GET", "/api/journal").contentType, "text/plain; charset=utf-8");
   for (const char* path : {"/", "/app.js", "/style.css"}) EXPECT_FALSE(ask("GET", path).body.empty()) << path;
 }

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <deque>
 #include <nlohmann/json.hpp>
 #include <string_view>
 #include <variant>
@@ -192,7 +191,7 @@ Routed routeButton(const HttpRequest& request, ControlId button, std::optional<i
           }};
 }
 
-Routed routeJournal(const HttpRequest& request, FileOps& files) {
+Routed routeJournal(const HttpRequest& request, const JournalTail& journal) {
   if (request.method != "GET") return {wrongMethod("GET"), {}};
   std::size_t lines = 50;
   if (const std::string asked = request.queryValue("lines"); !asked.empty()) {
@@ -200,10 +199,8 @@ Routed routeJournal(const HttpRequest& request, FileOps& files) {
     if (!n) return {jsonError(400, "\"lines\" 0 ile 1000 arasında bir sayı olmalı."), {}};
     lines = std::min<std::size_t>(static_cast<std::size_t>(*n), kMaxJournalLines);
   }
-  // On the UI thread, which alone writes the journal: on Windows a reader on another
-  // thread would hold the file shut against the next line.
-  return {std::nullopt, [lines, &files](MainForm&) {
-            return HttpResponse{200, "text/plain; charset=utf-8", journalTail(files, lines), {}};
+  return {std::nullopt, [lines, &journal](MainForm&) {
+            return HttpResponse{200, "text/plain; charset=utf-8", journal.last(lines), {}};
           }};
 }
 
@@ -254,33 +251,7 @@ json stateJson(MainForm& form) {
               {"ports", std::move(ports)}};
 }
 
-std::string journalTail(FileOps& files, std::size_t lines) {
-  if (lines == 0) return {};
-  // Only the lines that may be asked for are kept while the file is read.
-  std::deque<std::string> kept;
-  std::string current;
-  const auto keep = [&] {
-    kept.push_back(std::move(current));
-    current.clear();
-    if (kept.size() > lines) kept.pop_front();
-  };
-  readChunks(files, kJournalFile, [&](const std::uint8_t* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      const char c = static_cast<char>(data[i]);
-      if (c == '\n')
-        keep();
-      else if (c != '\r')
-        current.push_back(c);
-    }
-    return true;
-  });
-  if (!current.empty()) keep();
-  std::string out;
-  for (const std::string& line : kept) out.append(line).push_back('\n');
-  return out;
-}
-
-Routed route(const HttpRequest& request, FileOps& files) {
+Routed route(const HttpRequest& request, const JournalTail& journal) {
   const std::string_view path = request.path;
   if (const Asset* asset = assetAt(path)) {
     if (request.method != "GET") return {wrongMethod("GET"), {}};
@@ -290,7 +261,7 @@ Routed route(const HttpRequest& request, FileOps& files) {
     if (request.method != "GET") return {wrongMethod("GET"), {}};
     return {std::nullopt, [](MainForm& form) { return jsonAnswer(stateJson(form)); }};
   }
-  if (path == "/api/journal") return routeJournal(request, files);
+  if (path == "/api/journal") return routeJournal(request, journal);
   if (path == "/api/save") return routeButton(request, kSaveButton, std::nullopt);
   constexpr std::string_view ports = "/api/ports/";
   if (path.substr(0, ports.size()) == ports) return routePort(request, path.substr(ports.size()));

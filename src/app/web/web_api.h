@@ -11,7 +11,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "base/file_ops.h"
+#include "app/web/journal_tail.h"
 #include "net/http_server.h"
 
 namespace dorvan {
@@ -25,17 +25,12 @@ struct Routed {
   std::function<HttpResponse(MainForm&)> onUiThread;  // otherwise this, run on the UI thread
 };
 
-// `files` reads the journal, on the UI thread.
-Routed route(const HttpRequest& request, FileOps& files);
+// `journal` answers for the journal, on the UI thread.
+Routed route(const HttpRequest& request, const JournalTail& journal);
 
 // One port's object of the state, as GET /api/state lists it.
 nlohmann::json portJson(MainForm& form, int port);
 nlohmann::json stateJson(MainForm& form);
-
-// The last `lines` lines of the journal file, each with "\n".
-std::string journalTail(FileOps& files, std::size_t lines);
-
-inline constexpr std::size_t kMaxJournalLines = 1000;
 
 }  // namespace web
 }  // namespace dorvan

@@ -2,12 +2,15 @@
 
 #include <future>
 
+#include "app/main_form.h"
 #include "app/web/web_api.h"
 
 namespace dorvan {
 
 std::optional<std::string> WebPage::start(const WebSettings& settings) {
   stopping_->store(false);
+  journal_.load(files_);
+  form_.observe(journal_);
   const bool started = server_.start(settings.address, settings.port, settings.password,
                                      [this](const HttpRequest& request) { return answer(request); });
   if (started) return std::nullopt;
@@ -20,10 +23,11 @@ std::optional<std::string> WebPage::start(const WebSettings& settings) {
 void WebPage::stop() {
   stopping_->store(true);
   server_.stop();
+  form_.forget(journal_);
 }
 
 HttpResponse WebPage::answer(const HttpRequest& request) {
-  web::Routed routed = web::route(request, files_);
+  web::Routed routed = web::route(request, journal_);
   if (routed.answer) return std::move(*routed.answer);
 
   auto promise = std::make_shared<std::promise<HttpResponse>>();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/web/journal_tail.h"
 #include "base/file_ops.h"
 #include "net/http_server.h"
 #include "net/settings.h"
@@ -40,6 +41,7 @@ class WebPage {
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
+  web::JournalTail journal_;
   // Shared with tasks still queued when the page stops: they then do nothing.
   std::shared_ptr<std::atomic<bool>> stopping_ = std::make_shared<std::atomic<bool>>(false);
   HttpServer server_;
