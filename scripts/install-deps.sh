@@ -3,18 +3,27 @@
 # Usage: scripts/install-deps.sh [native|windows|all|bench]
 set -euo pipefail
 what=${1:-all}
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              clang libclang-rt-14-dev
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
              xvfb xauth imagemagick
-             dpkg-dev file)  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
-windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+             dpkg-dev file  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
+             libmosquitto-dev libcpp-httplib-dev nlohmann-json3-dev)  # MQTT, the HTTP server, JSON
+# The -posix compilers have std::thread. libmosquitto and httplib.h for Windows are made from
+# Debian's source packages (scripts/windows-libs.sh: apt-get source needs dpkg-dev).
+windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64
+              g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+              dpkg-dev nlohmann-json3-dev
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
 # The package tests: lintian, hardening-check (devscripts), and xdotool to find the
 # unpacked program's windows.
 package_test_pkgs=(lintian devscripts xdotool)
+# The network tests: a real broker and its clients, and the web page in a real browser
+# (driven by npm's playwright-core, below).
+net_test_pkgs=(mosquitto mosquitto-clients python3-paho-mqtt chromium)
 # The benchmarks and tools/screenshot.sh (fonts-liberation: the window's face under Wine).
 bench_pkgs=(xdotool x11-utils fonts-liberation)
 
@@ -22,7 +31,7 @@ case "$what" in
   bench) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${bench_pkgs[@]}") ;;
   native) pkgs=("${native_pkgs[@]}") ;;
   windows) pkgs=("${windows_pkgs[@]}") ;;
-  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${package_test_pkgs[@]}") ;;
+  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${package_test_pkgs[@]}" "${net_test_pkgs[@]}") ;;
   *) echo "usage: $0 [native|windows|all|bench]" >&2; exit 2 ;;
 esac
 
@@ -32,6 +41,13 @@ for p in "${pkgs[@]}"; do
     missing+=("$p")
   fi
 done
+
+# Node.js and npm for the browser tests: Debian's, unless the machine has them already.
+if [ "$what" = all ] && ! command -v npm >/dev/null; then
+  for p in nodejs npm; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+fi
 
 need_i386=0
 for p in "${missing[@]}"; do [ "$p" = wine32 ] && need_i386=1; done
@@ -61,4 +77,15 @@ if [[ "$what" != native ]] && ! locale -a 2>/dev/null | grep -qi '^tr_TR.utf8$';
     grep -q '^tr_TR.UTF-8 UTF-8' /etc/locale.gen || echo 'tr_TR.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen >/dev/null
   fi
+fi
+
+# The browser tests drive Debian's chromium with playwright-core, kept in the checkout's
+# build/node (it downloads no browser).
+if [ "$what" = all ] && [ ! -f "$root/build/node/node_modules/playwright-core/package.json" ]; then
+  npm install --prefix "$root/build/node" --no-audit --no-fund --silent playwright-core@1.57.0
+fi
+
+# libmosquitto and httplib.h for the Windows builds, made once in build/deps.
+if [[ "$what" != native ]]; then
+  "$root/scripts/windows-libs.sh"
 fi
