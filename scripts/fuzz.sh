@@ -12,11 +12,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 cmake --preset linux-fuzz >/dev/null
-cmake --build --preset linux-fuzz -j2 --target stage_file_fuzzer cp1254_fuzzer
+cmake --build --preset linux-fuzz -j2 --target stage_file_fuzzer cp1254_fuzzer settings_fuzzer
 
 # name and the longest input worth trying: a stage file of fifty full lines is under
-# 1.6 kB, so 4 kB leaves room for long lines and tails; the codec needs no more than 1 kB.
-targets=("stage_file 4096" "cp1254 1024")
+# 1.6 kB, so 4 kB leaves room for long lines and tails; the codec needs no more than 1 kB,
+# and ag.txt is a few short lines.
+targets=("stage_file 4096" "cp1254 1024" "settings 2048")
 runs=build/linux-fuzz/fuzz-runs
 failed=0
 printf '%-12s %8s %14s %8s %10s %12s\n' target seconds inputs cov corpus peak_rss_mb

@@ -26,6 +26,9 @@ class Clock {
 
 // base/posix/system_clock.cpp, base/win32/system_clock.cpp
 Clock& systemClock();
+// How far the wall clock at this reading is ahead of UTC, in minutes, as the
+// computer's time zone and daylight-saving rules say: +180 for Istanbul.
+int utcOffsetMinutes(const LocalTime& t);
 
 // "HH:MM:SS", 24-hour, whatever the user's regional settings: the form the time boxes hold.
 using TimeText = std::array<char, 8>;

@@ -1,4 +1,4 @@
-// A local clock reading as ISO 8601 with the local offset: 2026-12-09T06:30:00+03:00.
+// Instants as the network shows them: local ISO 8601 with the offset from UTC.
 #pragma once
 
 #include <string>
@@ -7,6 +7,9 @@
 
 namespace dorvan {
 
-std::string isoLocal(const LocalTime& t);
+// "2026-12-09T06:30:00+03:00"
+std::string isoLocal(const LocalTime& t, int offsetMinutes);
+// With the computer's own offset at that reading.
+inline std::string isoLocal(const LocalTime& t) { return isoLocal(t, utcOffsetMinutes(t)); }
 
 }  // namespace dorvan

@@ -59,6 +59,18 @@ std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResu
   return text + ".\n\nDosyanın önceki içeriği olduğu gibi duruyor; kutulardaki tablo da kaybolmadı.";
 }
 
+std::string settingsUnreadable(std::string_view file, const FileResult& r) {
+  return quoted(file) + " ağ ayarları dosyası okunamadı: " + reason(r) +
+         ".\n\nMQTT ve web sayfası kapalı kalacak; portlar çizelgeye göre anahtarlanmaya devam ediyor.";
+}
+
+std::string settingsReadableByOthers(std::string_view file) {
+  return quoted(file) +
+         " bir parola içeriyor ve bu bilgisayarın başka kullanıcılarınca okunabiliyor. Yalnızca "
+         "sizin okuyabilmeniz için: chmod 600 " +
+         std::string(file);
+}
+
 std::string journalUnwritable(std::string_view file, const FileResult& r) {
   return quoted(file) + " günlük dosyasına yazılamadı: " + reason(r) +
          ".\n\nPortlar çizelgeye göre anahtarlanmaya devam ediyor; yalnızca kayıt tutulamıyor. DORVAN her olayda "

@@ -21,6 +21,10 @@ std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResu
 std::string journalUnwritable(std::string_view file, const FileResult& r);
 // The journal passed its bound but could not be put aside under the older name.
 std::string journalNotRotated(std::string_view file, std::string_view older, const FileResult& r);
+// The network settings file exists but cannot be read.
+std::string settingsUnreadable(std::string_view file, const FileResult& r);
+// It holds a password and others may read it.
+std::string settingsReadableByOthers(std::string_view file);
 // The command line held something other than one stage number.
 std::string startArgumentRefused(std::string_view given);
 

@@ -141,5 +141,35 @@ TEST_F(Journaled, AJournalThatCannotBeWrittenIsToldOnceAndResumesWhenItCan) {
   EXPECT_EQ(view.later.size(), 1u);
 }
 
+// What the network sees and does: the same switching as a double-click, its own cause,
+// and a button whose message must not keep a remote caller waiting behind a box.
+TEST_F(Journaled, RemoteSwitchingIsJournaledWithItsCauseAndToldToObservers) {
+  struct Recorder : FormObserver {
+    std::vector<std::string> seen;
+    void portSwitched(int port, PortState state, SwitchCause) override {
+      seen.push_back("port " + std::to_string(port) + (state == PortState::On ? " on" : " off"));
+    }
+    void journalLine(std::string_view line) override { seen.emplace_back(line); }
+    void boxChanged(ControlId box) override { seen.push_back("box " + std::string(controlSpec(box).name)); }
+  } recorder;
+  form.Form_Load();
+  form.observe(recorder);
+  form.switchPort(5, PortCommand::Toggle, SwitchCause::Web, "192.168.1.20");
+  form.switchPort(5, PortCommand::On, SwitchCause::Mqtt);
+  form.switchPort(11, PortCommand::On, SwitchCause::Mqtt);  // no such port: nothing
+  type(kPortGrid[0].description, "FAN");
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{5, 1}, {5, 1}}));
+  EXPECT_EQ(recorder.seen,
+            (std::vector<std::string>{"06.12.2026 07:30:00 PORT 05 AÇIK (web 192.168.1.20)", "port 5 on",
+                                      "06.12.2026 07:30:00 PORT 05 AÇIK (mqtt)", "port 5 on", "box Text1"}));
+  EXPECT_NE(tip(5).find("(mqtt)"), std::string::npos) << tip(5);
+
+  const std::vector<std::string> said = form.clickFromRemote(controlId("Command33"));  // KADEME3: no file
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(view.later.size(), 1u) << "the box opens once the caller has its answer";
+  EXPECT_EQ(view.later[0].text, said[0]);
+  EXPECT_EQ(view.messages.size(), 1u) << "the prompt alone";
+}
+
 }  // namespace
 }  // namespace dorvan::test

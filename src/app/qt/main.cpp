@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/network.h"
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
+#include "app/qt/qt_ui_thread.h"
 #include "app/qt/stop_signals.h"
 #include "base/clock.h"
 #include "base/file_ops.h"
@@ -48,7 +50,15 @@ int main(int argc, char** argv) {
   poster.attach(window);
   // QApplication has taken its own options out of argv; what is left is the program's.
   window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));
-  const int exitCode = window.start() ? QApplication::exec() : window.exitCode();
+  dorvan::QtUiThread ui(window);
+  dorvan::Network network(window.core(), ui, dorvan::systemFileOps());
+  int exitCode = window.exitCode();
+  if (window.start()) {
+    network.start();
+    exitCode = QApplication::exec();
+  }
+  network.stop();
+  ui.stop();
   poster.detach();
   return exitCode;
 }

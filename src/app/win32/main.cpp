@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/network.h"
 #include "app/win32/main_window.h"
+#include "app/win32/win32_ui_thread.h"
 #include "app/win32/window_proc_slot.h"
 #include "base/clock.h"
 #include "base/file_ops.h"
@@ -72,7 +74,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   view.show();
   core.Form_Shown();
+  dorvan::win32::Win32UiThread ui;
+  ui.create(instance);
+  dorvan::Network network(core, ui, dorvan::systemFileOps());
+  network.start();
   const int code = runMessageLoop(view.handle());
+  network.stop();
+  ui.stop();
   view.destroy();
   view.detach();
   return code;

@@ -24,6 +24,21 @@ class PosixClock final : public Clock {
 
 }  // namespace
 
+int utcOffsetMinutes(const LocalTime& t) {
+  tm local{};
+  local.tm_year = t.year - 1900;
+  local.tm_mon = t.month - 1;
+  local.tm_mday = t.day;
+  local.tm_hour = t.hour;
+  local.tm_min = t.minute;
+  local.tm_sec = t.second;
+  local.tm_isdst = -1;  // whatever the rules say for that day
+  const time_t at = mktime(&local);
+  tm back{};
+  if (at == static_cast<time_t>(-1) || !localtime_r(&at, &back)) return 0;
+  return static_cast<int>(back.tm_gmtoff / 60);
+}
+
 Clock& systemClock() {
   static PosixClock clock;
   return clock;

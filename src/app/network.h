@@ -1,0 +1,41 @@
+// DORVAN on the network: what ag.txt asks for, started once the window is shown and
+// stopped before it goes. Without ag.txt nothing here runs.
+#pragma once
+
+#include <memory>
+
+#include "app/main_form.h"
+#include "app/mqtt_device.h"
+#include "base/file_ops.h"
+#include "net/settings.h"
+#include "net/ui_thread.h"
+
+namespace dorvan {
+
+class Network {
+ public:
+  Network(MainForm& form, UiThread& ui, FileOps& files);
+  ~Network();
+  Network(const Network&) = delete;
+  Network& operator=(const Network&) = delete;
+
+  // On the UI thread, once the window is shown: reads ag.txt, says what is wrong in
+  // it, and starts what it asks for.
+  void start();
+  // On the UI thread, before the window goes: says goodbye where that is due and
+  // ends every thread of the network. Safe to call twice.
+  void stop();
+
+ private:
+  // Said as every message is: journaled as a warning, then shown.
+  void tell(std::string_view text) { form_.reportProblem(text); }
+  Settings readSettingsFile();
+
+  MainForm& form_;
+  UiThread& ui_;
+  FileOps& files_;
+  // Kept until the end: MainForm tells its observers until it goes.
+  std::unique_ptr<MqttDevice> mqtt_;
+};
+
+}  // namespace dorvan

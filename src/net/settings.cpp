@@ -1,0 +1,238 @@
+#include "net/settings.h"
+
+#include <array>
+#include <charconv>
+
+namespace dorvan {
+namespace {
+
+enum class Feature : std::uint8_t { None, Mqtt, Web };
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string_view trim(std::string_view s) {
+  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!s.empty() && space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && space(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A line whose key is unknown or missing still most likely belongs to one feature: that one stays off.
+Feature featureOfWord(std::string_view word) {
+  if (word.starts_with("mqtt")) return Feature::Mqtt;
+  if (word.starts_with("web")) return Feature::Web;
+  return Feature::None;
+}
+
+std::string_view featureOffText(Feature f) {
+  switch (f) {
+    case Feature::Mqtt: return " MQTT kapalı kalacak.";
+    case Feature::Web: return " Web sayfası kapalı kalacak.";
+    case Feature::None: break;
+  }
+  return "";
+}
+
+std::optional<std::uint16_t> tcpPort(std::string_view text) {
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535) return std::nullopt;
+  return static_cast<std::uint16_t>(value);
+}
+
+struct Endpoint {
+  std::string host;
+  std::optional<std::string_view> port;  // the text after the colon, when there is one
+};
+
+// "host", "host:1883", "[::1]:1883", "::1" (an IPv6 address without a port needs no brackets).
+Endpoint splitEndpoint(std::string_view text) {
+  if (text.starts_with('[')) {
+    const std::size_t close = text.find(']');
+    if (close != std::string_view::npos) {
+      Endpoint e{std::string(text.substr(1, close - 1)), std::nullopt};
+      if (text.size() > close + 1 && text[close + 1] == ':') e.port = text.substr(close + 2);
+      return e;
+    }
+  }
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string_view::npos || text.find(':') != colon) return {std::string(text), std::nullopt};
+  return {std::string(text.substr(0, colon)), text.substr(colon + 1)};
+}
+
+bool isLoopback(std::string_view host) { return host == "localhost" || host == "::1" || host.starts_with("127."); }
+
+// MQTT topics may not hold wildcards, and an empty level would make a topic no one subscribes to.
+bool validPrefix(std::string_view prefix) {
+  if (prefix.empty() || prefix.front() == '/' || prefix.back() == '/') return false;
+  if (prefix.find("//") != std::string_view::npos) return false;
+  return prefix.find_first_of("+#") == std::string_view::npos;
+}
+
+// A computer name may hold letters a topic should not; anything but a-z, 0-9, '-' and '_' becomes '-'.
+std::string defaultPrefix(std::string_view computerName) {
+  std::string name;
+  for (const char c : computerName) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const bool keep = (lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9') || lower == '-' || lower == '_';
+    name += keep ? lower : '-';
+  }
+  return "dorvan/" + (name.empty() ? std::string("dorvan") : name);
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view computerName) { mqtt_.prefix = defaultPrefix(computerName); }
+
+  void line(int number, std::string_view text);
+  Settings finish();
+
+ private:
+  using Setter = void (Reader::*)(std::string_view value);
+  struct Key {
+    std::string_view name;
+    Feature feature;
+    Setter set;
+    bool password;
+  };
+
+  void setMqtt(std::string_view v);
+  void setMqttUser(std::string_view v) { mqtt_.user = v; }
+  void setMqttPassword(std::string_view v) { mqtt_.password = v; }
+  void setMqttPrefix(std::string_view v);
+  void setMqttDiscovery(std::string_view v);
+  void setWeb(std::string_view v);
+  void setWebPassword(std::string_view v) { web_.password = v; }
+
+  // The reason is said after the file and the line; the feature's consequence follows.
+  void problem(Feature feature, std::string_view reason);
+
+  static constexpr std::array<Key, 7> kKeys{{
+      {"mqtt", Feature::Mqtt, &Reader::setMqtt, false},
+      {"mqtt_kullanici", Feature::Mqtt, &Reader::setMqttUser, false},
+      {"mqtt_parola", Feature::Mqtt, &Reader::setMqttPassword, true},
+      {"mqtt_konu", Feature::Mqtt, &Reader::setMqttPrefix, false},
+      {"mqtt_kesif", Feature::Mqtt, &Reader::setMqttDiscovery, false},
+      {"web", Feature::Web, &Reader::setWeb, false},
+      {"web_parola", Feature::Web, &Reader::setWebPassword, true},
+  }};
+
+  MqttSettings mqtt_;
+  WebSettings web_;
+  bool mqttAsked_ = false;
+  bool webAsked_ = false;
+  int webLine_ = 0;
+  bool mqttBad_ = false;
+  bool webBad_ = false;
+  bool holdsPassword_ = false;
+  int lineNumber_ = 0;
+  std::vector<std::string> problems_;
+};
+
+void Reader::problem(Feature feature, std::string_view reason) {
+  std::string text(kSettingsFile);
+  text += ", satır ";
+  text += std::to_string(lineNumber_);
+  text += ": ";
+  text += reason;
+  text += featureOffText(feature);
+  problems_.push_back(std::move(text));
+  if (feature == Feature::Mqtt) mqttBad_ = true;
+  if (feature == Feature::Web) webBad_ = true;
+}
+
+void Reader::line(int number, std::string_view text) {
+  lineNumber_ = number;
+  text = trim(text);
+  if (text.empty() || text.front() == '#') return;
+  const std::size_t eq = text.find('=');
+  if (eq == std::string_view::npos) {
+    const std::string_view word = text.substr(0, text.find_first_of(" \t"));
+    problem(featureOfWord(word), "\"=\" yok; her satır \"anahtar = değer\" biçiminde olmalı.");
+    return;
+  }
+  const std::string_view key = trim(text.substr(0, eq));
+  const std::string_view value = trim(text.substr(eq + 1));
+  for (const Key& k : kKeys) {
+    if (k.name != key) continue;
+    if (k.password && !value.empty()) holdsPassword_ = true;
+    (this->*k.set)(value);
+    return;
+  }
+  problem(featureOfWord(key), "\"" + std::string(key) + "\" diye bir ayar yok.");
+}
+
+void Reader::setMqtt(std::string_view v) {
+  mqttAsked_ = true;
+  Endpoint e = splitEndpoint(v);
+  if (e.host.empty()) return problem(Feature::Mqtt, "MQTT sunucusunun adı ya da adresi boş.");
+  mqtt_.host = std::move(e.host);
+  if (!e.port) return;
+  if (const std::optional<std::uint16_t> port = tcpPort(*e.port))
+    mqtt_.port = *port;
+  else
+    problem(Feature::Mqtt, "port 1 ile 65535 arasında bir sayı olmalı (\"" + std::string(*e.port) + "\").");
+}
+
+void Reader::setMqttPrefix(std::string_view v) {
+  if (!validPrefix(v))
+    return problem(Feature::Mqtt,
+                   "konu öneki \"" + std::string(v) + "\" olamaz: \"+\", \"#\" ya da boş bir düzey içeremez.");
+  mqtt_.prefix = v;
+}
+
+void Reader::setMqttDiscovery(std::string_view v) {
+  if (v == "yok") {
+    mqtt_.discovery.clear();
+    return;
+  }
+  if (!validPrefix(v))
+    return problem(Feature::Mqtt,
+                   "keşif öneki \"" + std::string(v) + "\" olamaz: \"+\", \"#\" ya da boş bir düzey içeremez.");
+  mqtt_.discovery = v;
+}
+
+void Reader::setWeb(std::string_view v) {
+  webAsked_ = true;
+  webLine_ = lineNumber_;
+  // A bare number is a port on every address.
+  Endpoint e = v.find_first_not_of("0123456789") == std::string_view::npos ? Endpoint{"", v} : splitEndpoint(v);
+  if (!e.port) return problem(Feature::Web, "web sayfasının portu yok; \"8080\" ya da \"127.0.0.1:8080\" yazın.");
+  const std::optional<std::uint16_t> port = tcpPort(*e.port);
+  if (!port)
+    return problem(Feature::Web, "port 1 ile 65535 arasında bir sayı olmalı (\"" + std::string(*e.port) + "\").");
+  web_.address = std::move(e.host);
+  web_.port = *port;
+}
+
+Settings Reader::finish() {
+  // Only now is it known whether a password came, on whatever line.
+  if (webAsked_ && !webBad_ && web_.password.empty() && !isLoopback(web_.address)) {
+    lineNumber_ = webLine_;
+    problem(Feature::Web, "parola (web_parola) olmadan web sayfası yalnızca bu bilgisayardan açılabilir; \"127.0.0.1:" +
+                              std::to_string(web_.port) + "\" yazın ya da bir parola verin.");
+  }
+  Settings s;
+  if (mqttAsked_ && !mqttBad_) s.mqtt = std::move(mqtt_);
+  if (webAsked_ && !webBad_) s.web = std::move(web_);
+  s.problems = std::move(problems_);
+  s.holdsPassword = holdsPassword_;
+  return s;
+}
+
+}  // namespace
+
+Settings readSettings(std::string_view fileText, std::string_view computerName) {
+  if (fileText.starts_with(kBom)) fileText.remove_prefix(kBom.size());
+  Reader reader(computerName);
+  int number = 0;
+  while (!fileText.empty() || number == 0) {
+    const std::size_t end = fileText.find('\n');
+    reader.line(++number, fileText.substr(0, end));
+    if (end == std::string_view::npos) break;
+    fileText.remove_prefix(end + 1);
+  }
+  return reader.finish();
+}
+
+}  // namespace dorvan

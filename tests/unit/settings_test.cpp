@@ -1,0 +1,87 @@
+// The network settings file: what each good line sets, and how each kind of bad line
+// is said and which feature it keeps off.
+#include <gtest/gtest.h>
+
+#include "base/iso_time.h"
+#include "net/settings.h"
+
+namespace dorvan::test {
+namespace {
+
+Settings read(std::string_view text) { return readSettings(text, "Sera-PC 2"); }
+
+TEST(Settings, GoodLinesSetTheirFeatures) {
+  const Settings s = read(
+      "\xEF\xBB\xBF# greenhouse\r\n\r\n  mqtt =  broker.local:1884 \r\nmqtt_kullanici = ali\n"
+      "mqtt_parola = p=ss w\nmqtt_konu = dorvan/sera\nmqtt_kesif = yok\nweb = 8080\nweb_parola = gizli");
+  ASSERT_TRUE(s.mqtt);
+  EXPECT_EQ(s.mqtt->host, "broker.local");
+  EXPECT_EQ(s.mqtt->port, 1884);
+  EXPECT_EQ(s.mqtt->user, "ali");
+  EXPECT_EQ(s.mqtt->password, "p=ss w");
+  EXPECT_EQ(s.mqtt->prefix, "dorvan/sera");
+  EXPECT_EQ(s.mqtt->discovery, "");
+  ASSERT_TRUE(s.web);
+  EXPECT_EQ(s.web->address, "");
+  EXPECT_EQ(s.web->port, 8080);
+  EXPECT_EQ(s.web->password, "gizli");
+  EXPECT_TRUE(s.problems.empty());
+  EXPECT_TRUE(s.holdsPassword);
+}
+
+TEST(Settings, DefaultsAndAddresses) {
+  const Settings s = read("mqtt = 192.168.1.5\nweb = [::1]:8081");
+  ASSERT_TRUE(s.mqtt && s.web);
+  EXPECT_EQ(s.mqtt->port, 1883);
+  EXPECT_EQ(s.mqtt->prefix, "dorvan/sera-pc-2");
+  EXPECT_EQ(s.mqtt->discovery, "homeassistant");
+  EXPECT_EQ(s.web->address, "::1");
+  EXPECT_EQ(s.web->port, 8081);
+  EXPECT_FALSE(s.holdsPassword);
+  EXPECT_FALSE(read("").mqtt);
+}
+
+struct BadLine {
+  std::string_view text;
+  std::string_view said;  // a part of the message
+  bool mqttOn;
+  bool webOn;
+};
+
+TEST(Settings, EachBadLineIsSaidWithItsLineAndKeepsItsFeatureOff) {
+  constexpr std::string_view kGood = "mqtt = h\nweb = 127.0.0.1:8080\n";
+  const BadLine cases[] = {
+      {"mqtt_kulanici = x", "ag.txt, satır 3: \"mqtt_kulanici\" diye bir ayar yok. MQTT kapalı kalacak.", false, true},
+      {"renk = mavi", "satır 3: \"renk\" diye bir ayar yok.", true, true},
+      {"web_parola gizli", "satır 3: \"=\" yok", true, false},
+      {"mqtt = h:0", "port 1 ile 65535", false, true},
+      {"mqtt = h:65536", "(\"65536\")", false, true},
+      {"web = 127.0.0.1:80x", "port 1 ile 65535", true, false},
+      {"mqtt_konu = dorvan/+", "konu öneki \"dorvan/+\"", false, true},
+      {"mqtt_konu = dorvan//sera", "boş bir düzey", false, true},
+      {"mqtt_kesif = ha/#", "keşif öneki", false, true},
+      {"web = 8081", "satır 3: parola (web_parola) olmadan", true, false},
+      {"mqtt = :1883", "boş", false, true},
+  };
+  for (const BadLine& c : cases) {
+    const Settings s = read(std::string(kGood) + std::string(c.text) + "\n");
+    ASSERT_EQ(s.problems.size(), 1u) << c.text;
+    EXPECT_NE(s.problems[0].find(c.said), std::string::npos) << s.problems[0];
+    EXPECT_EQ(s.mqtt.has_value(), c.mqttOn) << c.text;
+    EXPECT_EQ(s.web.has_value(), c.webOn) << c.text;
+  }
+}
+
+TEST(Settings, APasswordIsNeverSaid) {
+  const Settings s = read("mqtt_parola = cok-gizli\nweb_parola cok-gizli\nweb = 0.0.0.0:99999\n");
+  for (const std::string& p : s.problems) EXPECT_EQ(p.find("cok-gizli"), std::string::npos) << p;
+}
+
+TEST(IsoTime, LocalWithOffset) {
+  const LocalTime t{2026, 12, 9, 6, 30, 0, 0};
+  EXPECT_EQ(isoLocal(t, 180), "2026-12-09T06:30:00+03:00");
+  EXPECT_EQ(isoLocal(t, -570), "2026-12-09T06:30:00-09:30");
+}
+
+}  // namespace
+}  // namespace dorvan::test
