@@ -251,12 +251,15 @@ MqttClient::MqttClient(MqttConnection connection, UiThread& ui, MqttEvents& even
 MqttClient::~MqttClient() { stop(); }
 
 void MqttClient::publish(mqtt::Publication message) {
+  bool first;
   {
     std::lock_guard lock(shared_->mutex);
     if (shared_->stopping || !shared_->up) return;
+    first = shared_->outbox.empty();
     shared_->outbox.push_back(std::move(message));
   }
-  shared_->wait.wake();
+  // One wake-up a batch: the thread takes the whole outbox when it wakes.
+  if (first) shared_->wait.wake();
 }
 
 void MqttClient::stop() {
