@@ -174,6 +174,9 @@ def main():
         dorvans += [d, w]
 
         wait_for("MQTT BAĞLANDI", lambda: "MQTT BAĞLANDI" in d.journal(), 10)
+        # Port 1 is resumed once the window shows; a newcomer finds it retained only after that.
+        wait_for("port 1 resumed", lambda: "PORT 01 AÇIK (yeniden)" in d.journal(), 10)
+        time.sleep(0.3)
         # Discovery and the states, retained, as a newcomer finds them.
         sub = Client(broker.port)
         held = sub.retained()
