@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -210,6 +211,8 @@ void BM_SetToReport(benchmark::State& state) {
     return state.SkipWithError("the commander cannot connect");
   mosquitto_loop_start(commander);
   std::vector<double> ms;
+  const char* gapText = std::getenv("DORVAN_BENCH_GAP_MS");
+  const std::chrono::milliseconds gap(gapText ? std::atoi(gapText) : 50);
   for (auto _ : state) {
     for (int i = 0; i < 20; ++i) {
       const long before = rig.board.reports;
@@ -219,12 +222,16 @@ void BM_SetToReport(benchmark::State& state) {
       while (rig.board.reports == before && Steady::now() < until) rig.ui.runPending(std::chrono::milliseconds(100));
       if (rig.board.reports == before) return state.SkipWithError("a set was not carried out");
       ms.push_back(std::chrono::duration<double, std::milli>(rig.board.last - sent).count());
-      rig.ui.runPending(std::chrono::milliseconds(50));
+      // The UI thread's turns until the next command, as the event loop would take them.
+      const auto next = Steady::now() + gap;
+      while (Steady::now() < next) rig.ui.runPending(std::chrono::milliseconds(10));
     }
   }
   mosquitto_disconnect(commander);
   mosquitto_loop_stop(commander, false);
   mosquitto_destroy(commander);
+  if (std::getenv("DORVAN_BENCH_VERBOSE"))
+    for (double m : ms) std::fprintf(stderr, "%.3f ", m);
   std::sort(ms.begin(), ms.end());
   state.counters["median_ms"] = ms[ms.size() / 2];
   state.counters["worst_ms"] = ms.back();

@@ -156,8 +156,10 @@ struct MqttClient::Shared {
       return;
     }
     const SocketWait::Ready ready = wait.wait(mosquitto_socket(mosq), mosquitto_want_write(mosq), timeout);
-    if (ready.read)
+    if (ready.read) {
       if (const int rc = mosquitto_loop_read(mosq, 1); rc != MOSQ_ERR_SUCCESS) return failed(rc, ready.refused);
+      SocketWait::ackPromptly(mosquitto_socket(mosq));
+    }
     if (ready.write)
       if (const int rc = mosquitto_loop_write(mosq, 1); rc != MOSQ_ERR_SUCCESS) return failed(rc, ready.refused);
     if (link == Link::Up) sendOutbox();

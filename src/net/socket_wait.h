@@ -26,6 +26,12 @@ class SocketWait {
   // `socket` < 0: none, only the wake-up and the timeout.
   Ready wait(int socket, bool wantWrite, int timeoutMs);
 
+  // Acknowledges what arrives on `socket` at once instead of after the delayed-ACK
+  // timer. A broker that holds its small packets until the last is acknowledged
+  // (Nagle) would otherwise keep a command waiting 40 ms (Linux) to 200 ms (Windows)
+  // behind the acknowledgements of DORVAN's own messages. Called after every read.
+  static void ackPromptly(int socket);
+
   // The reason of the last failed socket call, as the platform tells it: true when
   // the other end refused the connection.
   static bool lastErrorWasRefusal();

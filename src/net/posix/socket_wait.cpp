@@ -1,6 +1,8 @@
 #include "net/socket_wait.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -50,6 +52,16 @@ SocketWait::Ready SocketWait::wait(int socket, bool wantWrite, int timeoutMs) {
     ready.write = r & (POLLOUT | POLLERR);
   }
   return ready;
+}
+
+// Linux leaves quick-ack mode by itself, so it is asked for again after each read.
+void SocketWait::ackPromptly(int socket) {
+#ifdef TCP_QUICKACK
+  const int on = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#else
+  (void)socket;
+#endif
 }
 
 bool SocketWait::lastErrorWasRefusal() { return errno == ECONNREFUSED; }

@@ -1,5 +1,8 @@
 // Windows has no socketpair: a connected pair over the loopback interface stands in.
+// winsock2.h first: the other two build on it.
 #include <winsock2.h>
+
+#include <mstcpip.h>
 #include <ws2tcpip.h>
 
 #include "net/socket_wait.h"
@@ -91,6 +94,14 @@ SocketWait::Ready SocketWait::wait(int socket, bool wantWrite, int timeoutMs) {
     }
   }
   return ready;
+}
+
+// Windows keeps the setting for the socket; asked again it does nothing new. Where the
+// system does not know it (before Windows 8, Wine), the delayed ACK stays.
+void SocketWait::ackPromptly(int socket) {
+  DWORD frequency = 1, returned = 0;
+  WSAIoctl(static_cast<SOCKET>(socket), SIO_TCP_SET_ACK_FREQUENCY, &frequency, sizeof frequency, nullptr, 0, &returned,
+           nullptr, nullptr);
 }
 
 bool SocketWait::lastErrorWasRefusal() { return WSAGetLastError() == WSAECONNREFUSED; }
