@@ -205,6 +205,13 @@ def main():
         print("set → report: %.1f ms" % ((time.monotonic() - started) * 1000))
         wait_for("PORT 05 AÇIK (mqtt)", lambda: "PORT 05 AÇIK (mqtt)" in d.journal(), 2)
         wait_for("port 5's state", lambda: (p + "/port/5", "ON", False) in sub.messages, 2)
+        # Every journal line goes out as written to the file.
+        line = [l for l in open(os.path.join(d.home, "gunluk.txt"), encoding="utf-8") if "(mqtt)" in l][0].rstrip("\n")
+        wait_for("the journal line on " + p + "/gunluk", lambda: (p + "/gunluk", line, False) in sub.messages, 2)
+        # Home Assistant coming online is given the configs again.
+        configs_before = sum(t.endswith("/config") for t, _, _ in sub.messages)
+        sub.publish("homeassistant/status", "online")
+        wait_for("the configs again", lambda: sum(t.endswith("/config") for t, _, _ in sub.messages) == configs_before + 21, 2)
 
         # Bad payloads switch nothing and are told once a minute.
         before = len(d.reports())
