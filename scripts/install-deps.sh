@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              clang libclang-rt-14-dev
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
-             xvfb xauth imagemagick
+             xvfb xauth imagemagick xdotool  # xdotool: the Qt tests find the real program's boxes
              dpkg-dev file  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
              libmosquitto-dev libcpp-httplib-dev nlohmann-json3-dev)  # MQTT, the HTTP server, JSON
 # The -posix compilers have std::thread. libmosquitto and httplib.h for Windows are made from

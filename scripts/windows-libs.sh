@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The network libraries of the Windows builds, made from Debian 12's source packages:
 # a static libmosquitto (no TLS, no threads) and cpp-httplib's single header httplib.h,
-# for i686 and x86_64, in build/deps/mingw-<arch>/{include,lib} of this checkout.
+# for i686 and x86_64, in build/deps/mingw-<arch>/{include,lib} of this checkout, with
+# LISANSLAR.txt: the licences of everything DORVAN.exe carries inside it.
 # Does nothing when they are there already. Called by scripts/install-deps.sh; needs the
 # mingw-w64 -posix compilers, cmake, ninja and dpkg-source (dpkg-dev).
 set -euo pipefail
@@ -9,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 deps=$root/build/deps
 arches=(i686 x86_64)
 # Changing how the libraries are built? Change this too, and they are built again.
-recipe="mosquitto static no-tls no-threads, httplib.h; 1"
+recipe="mosquitto static no-tls no-threads, httplib.h, licences; 2"
 
 built() {
   local a
@@ -61,6 +62,19 @@ mosquitto=$(find "$src" -maxdepth 1 -type d -name 'mosquitto-*' | head -n 1)
 httplib_h=$(find "$src" -maxdepth 2 -path '*/cpp-httplib-*/httplib.h' | head -n 1)
 [ -n "$mosquitto" ] && [ -n "$httplib_h" ] || { echo "windows-libs: a source package is missing" >&2; exit 1; }
 
+# DORVAN.exe carries these libraries linked in, so its ZIP carries their licences: CR LF, for Notepad.
+licences() {
+  local v
+  v=$(basename "$mosquitto")
+  printf 'DORVAN.exe bu kitaplıkları içerir; lisansları aşağıdadır.\n\n'
+  printf '== libmosquitto %s (Eclipse Public License 2.0 / Eclipse Distribution License 1.0) ==\n\n' "${v#mosquitto-}"
+  cat "$mosquitto/LICENSE.txt" "$mosquitto/edl-v10" "$mosquitto/epl-v20"
+  printf '\n== cpp-httplib (MIT) ==\n\n'
+  cat "$(dirname "$httplib_h")/LICENSE"
+  printf '\n== JSON for Modern C++, nlohmann/json (MIT) ==\n\n'
+  cat /usr/share/doc/nlohmann-json3-dev/copyright
+}
+
 for a in "${arches[@]}"; do
   out=$deps/mingw-$a
   build=$src/build-mosquitto-$a
@@ -76,6 +90,7 @@ for a in "${arches[@]}"; do
   mkdir -p "$out/include" "$out/lib"
   cp "$build/lib/libmosquitto_static.a" "$out/lib/"
   cp "$mosquitto/include/mosquitto.h" "$mosquitto/include/mqtt_protocol.h" "$httplib_h" "$out/include/"
+  licences | sed 's/\r*$/\r/' > "$out/LISANSLAR.txt"
   echo "$recipe" > "$out/stamp"
   rm -rf "$build"
 done

@@ -66,12 +66,15 @@ bool MainForm::Form_Load() {
 }
 
 void MainForm::Form_Shown() {
-  if (start_.stage == 0) return;
+  if (start_.stage == 0 || unloaded_) return;
   selector_.pressStageButton(start_.stage);
+  // A stop while the stage's message was open: nothing more is switched.
+  if (unloaded_) return;
   tick_.resume(form_, clock_, ports_);
 }
 
 void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
+  unloaded_ = true;
   if (!link_.isOpen()) return;  // closed already: a session's end and then the window's
   link_.CloseHidLink();
   journal_.record(journal_events::kEnded);
@@ -82,7 +85,9 @@ void MainForm::click(ControlId button) {
     if (h.button == button) (this->*h.click)();
 }
 
-void MainForm::Timer1_Timer() { tick_.run(form_, clock_, ports_); }
+void MainForm::Timer1_Timer() {
+  if (!unloaded_) tick_.run(form_, clock_, ports_);
+}
 
 void MainForm::doubleClick(ControlId indicator) {
   if (const PortControls* port = portWithIndicator(indicator))

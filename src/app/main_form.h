@@ -44,6 +44,8 @@ class MainForm final : public DeviceEvents,
   // Once the window is shown: the start stage, if one was asked for, is loaded as
   // its button loads it, and the ports are brought to the state its schedule says.
   void Form_Shown();
+  // The program ends: the board link is closed and the journal says so, once. From
+  // then on ticks switch nothing.
   void Form_Unload(std::int16_t& cancel);
 
   void Command25_Click() { selector_.pressStageButton(1); }
@@ -71,6 +73,8 @@ class MainForm final : public DeviceEvents,
   std::vector<std::string> clickFromRemote(ControlId button);
   // Told of what happens, until the program ends.
   void observe(FormObserver& observer) { observers_.push_back(&observer); }
+  // An observer that goes before the program ends says so first.
+  void forget(const FormObserver& observer) { std::erase(observers_, &observer); }
   bool boardPresent() const { return boardPresent_; }
   const std::optional<PortRecord>& lastSwitching(int port) const { return ports_.last(port); }
   // The clock now, as the tick reads it.
@@ -128,6 +132,7 @@ class MainForm final : public DeviceEvents,
   // While a remote caller waits, the messages it is to be answered with.
   std::vector<std::string>* remoteMessages_ = nullptr;
   bool boardPresent_ = false;
+  bool unloaded_ = false;
 };
 
 }  // namespace dorvan

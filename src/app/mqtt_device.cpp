@@ -60,6 +60,11 @@ MqttDevice::MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& setting
   form_.observe(*this);
 }
 
+MqttDevice::~MqttDevice() {
+  stop();
+  form_.forget(*this);
+}
+
 void MqttDevice::stop() {
   if (stopped_) return;
   stopped_ = true;

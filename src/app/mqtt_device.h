@@ -24,7 +24,8 @@ class MqttDevice final : public FormObserver, private MqttEvents {
  public:
   // Observes the form and starts connecting at once.
   MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& settings, std::string_view version);
-  ~MqttDevice() { stop(); }
+  // Stops, and tells MainForm it is gone.
+  ~MqttDevice();
   MqttDevice(const MqttDevice&) = delete;
   MqttDevice& operator=(const MqttDevice&) = delete;
 

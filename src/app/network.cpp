@@ -36,12 +36,20 @@ void Network::start() {
   if (settings.holdsPassword && readableByOthers(kSettingsFile))
     tell(messages::settingsReadableByOthers(kSettingsFile));
   if (settings.mqtt && !mqtt_) mqtt_ = std::make_unique<MqttDevice>(form_, ui_, *settings.mqtt, DORVAN_VERSION);
-  // web: start the web server when settings.web is set.
+  if (settings.web) {
+    web_ = std::make_unique<WebPage>(form_, ui_, files_);
+    if (const std::optional<std::string> problem = web_->start(*settings.web)) {
+      tell(*problem);
+      web_.reset();
+    }
+  }
 }
 
 void Network::stop() {
-  if (mqtt_) mqtt_->stop();
-  // web: stop serving.
+  // `offline` before the disconnect; the device goes, and says so to MainForm.
+  mqtt_.reset();
+  if (web_) web_->stop();
+  web_.reset();
 }
 
 }  // namespace dorvan

@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "app/mqtt_device.h"
+#include "app/web/web_page.h"
 #include "base/file_ops.h"
 #include "net/settings.h"
 #include "net/ui_thread.h"
@@ -34,8 +35,8 @@ class Network {
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
-  // Kept until the end: MainForm tells its observers until it goes.
   std::unique_ptr<MqttDevice> mqtt_;
+  std::unique_ptr<WebPage> web_;
 };
 
 }  // namespace dorvan

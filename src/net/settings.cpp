@@ -195,6 +195,7 @@ void Reader::setMqttDiscovery(std::string_view v) {
 void Reader::setWeb(std::string_view v) {
   webAsked_ = true;
   webLine_ = lineNumber_;
+  web_.line = lineNumber_;
   // A bare number is a port on every address.
   Endpoint e = v.find_first_not_of("0123456789") == std::string_view::npos ? Endpoint{"", v} : splitEndpoint(v);
   if (!e.port) return problem(Feature::Web, "web sayfasının portu yok; \"8080\" ya da \"127.0.0.1:8080\" yazın.");

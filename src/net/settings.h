@@ -26,6 +26,7 @@ struct WebSettings {
   std::string address;  // empty: every address
   std::uint16_t port = 0;
   std::string password;  // empty: none (then only a loopback address is allowed)
+  int line = 0;          // the line of ag.txt that asks for it, for messages
 };
 
 struct Settings {

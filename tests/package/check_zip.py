@@ -61,11 +61,16 @@ def main(zip_path, folder, version):
     with zipfile.ZipFile(zip_path) as z:
         names = sorted(z.namelist())
         z.extractall(folder)
-    want = sorted(["DORVAN.exe", "fis_1.bmp", "fis_2.bmp", "OKUBENI.txt"])
+    want = sorted(["DORVAN.exe", "fis_1.bmp", "fis_2.bmp", "OKUBENI.txt", "LISANSLAR.txt"])
     expect(names == want, f"the ZIP holds {names}, not {want} at its top")
     if "OKUBENI.txt" in names:
         with open(f"{folder}/OKUBENI.txt", "rb") as f:
             check_guide(f.read())
+    if "LISANSLAR.txt" in names:
+        with open(f"{folder}/LISANSLAR.txt", "rb") as f:
+            licences = f.read().decode("utf-8")
+        for library in ("libmosquitto", "cpp-httplib", "nlohmann"):
+            expect(library in licences, f"LISANSLAR.txt lacks the licence of {library}")
     if "DORVAN.exe" in names:
         with open(f"{folder}/DORVAN.exe", "rb") as f:
             check_version_record(f.read(), version)

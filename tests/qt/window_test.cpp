@@ -97,6 +97,7 @@ class WindowTest : public QObject {
   void windowFollowsTheTable();
   void tabOrderAndFocusFollowTheTable();
   void captionsAndClockTextsFit();
+  void everyRepeatWordShowsWholeInADateBox();
   void promptComesBeforeTheWindow();
   void aStageArgumentStartsWithoutPromptAndResumes();
   void unusableLibraryEndsBeforeTheWindow();
@@ -230,6 +231,26 @@ void WindowTest::captionsAndClockTextsFit() {
   // A box keeps 2 pixels of border and 2 of margin on each side.
   QVERIFY(timeWidth <= widget("Text5")->width() - 8);
   QVERIFY(dateWidth <= widget("Text2")->width() - 8);
+}
+
+void WindowTest::everyRepeatWordShowsWholeInADateBox() {
+  // Shown by the core (a stage loaded) in one box, typed in the other; a date last.
+  QLineEdit* shown = box("Text2");
+  QLineEdit* typed = box("Text19");
+  for (const char* text :
+       {"HAFTA SONU", "PAZARTESİ", "CUMARTESİ", "HAFTA İÇİ", "ÇARŞAMBA", "PERŞEMBE", "HER GÜN", "28.12.2026"}) {
+    window_->showText(controlId("Text2"), text);
+    typed->clear();
+    for (const QChar letter : QString::fromUtf8(text)) typeCharacter(typed, QString(letter));
+    for (QLineEdit* edit : {shown, typed}) {
+      QCOMPARE(edit->text(), QString::fromUtf8(text));
+      // The border and QLineEdit's margin on each side.
+      const int room = edit->contentsRect().width() - 8;
+      QVERIFY2(QFontMetrics(edit->font()).horizontalAdvance(edit->text()) <= room, text);
+    }
+  }
+  QCOMPARE(shown->font(), window_->font());
+  QCOMPARE(typed->font(), window_->font());
 }
 
 void WindowTest::promptComesBeforeTheWindow() {

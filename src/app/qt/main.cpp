@@ -46,17 +46,16 @@ int main(int argc, char** argv) {
   dorvan::MainWindow window(*library, dorvan::systemClock(), dorvan::systemFileOps());
   // Run as a service (QT_QPA_PLATFORM=offscreen) there is nobody to click a message away.
   window.setMessagesToStandardError(QGuiApplication::platformName() == QStringLiteral("offscreen"));
-  dorvan::closeOnStopSignals(window);
+  dorvan::onStopSignals(window, [&window] { window.stop(); });
   poster.attach(window);
   // QApplication has taken its own options out of argv; what is left is the program's.
   window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));
   dorvan::QtUiThread ui(window);
   dorvan::Network network(window.core(), ui, dorvan::systemFileOps());
-  int exitCode = window.exitCode();
-  if (window.start()) {
-    network.start();
-    exitCode = QApplication::exec();
-  }
+  const bool started = window.start();
+  if (started) network.start();
+  // A stop signal while a message about ag.txt was open has ended the program already.
+  const int exitCode = started && !window.ending() ? QApplication::exec() : window.exitCode();
   network.stop();
   ui.stop();
   poster.detach();

@@ -1,5 +1,6 @@
 #include "app/qt/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -50,6 +51,13 @@ QFont windowFont(int dpi) {
   font.setBold(kMainWindow.font.bold);
   return font;
 }
+
+// A box's text is not made smaller than this share of the window's font (in tenths):
+// below it a word is no longer read at a glance, and the box scrolls instead.
+constexpr int kSmallestTenths = 6;
+// What a box takes from its width on each side: the border below, and QLineEdit's own margin.
+constexpr int kTextBoxBorder = 2;
+constexpr int kLineEditMargin = 2;
 
 // A Win32 client edge: two pixels, darker above and left.
 const QString kTextBoxStyle = QStringLiteral(
@@ -144,6 +152,8 @@ QLineEdit* MainWindow::createTextBox(ControlId id) {
   if (s.maxLength > 0) box->setMaxLength(s.maxLength);
   box->setStyleSheet(kTextBoxStyle);
   connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) { forwardTyping(id, text); });
+  // Typed or shown, the size of the letters is chosen when the text changes, never on a tick.
+  connect(box, &QLineEdit::textChanged, this, [this, box] { fitText(box); });
   return box;
 }
 
@@ -198,7 +208,25 @@ bool MainWindow::start() {
   moveToScreenCentre();
   show();
   core_.Form_Shown();
-  return true;
+  return !ending_;
+}
+
+void MainWindow::stop() {
+  if (!ending_) {
+    std::int16_t cancel = 0;
+    core_.Form_Unload(cancel);
+    ending_ = true;
+  }
+  timer1_.stop();
+  // A hidden dialog leaves its loop; any other modal window goes with the event loops below.
+  for (int open = 0; open < 8; ++open) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) break;
+    modal->hide();
+  }
+  hide();
+  // Every event loop of the thread returns, the message boxes' ones included.
+  QCoreApplication::exit(exitCode_);
 }
 
 void MainWindow::showText(ControlId id, std::string_view utf8) {
@@ -248,6 +276,7 @@ void MainWindow::showPicture(ControlId id, const Image& image) {
 }
 
 void MainWindow::showMessage(std::string_view title, std::string_view text, MessageKind kind) {
+  if (ending_) return;  // nobody is there to read it once the program ends
   if (messagesToStandardError_) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
                  text.data());
@@ -316,6 +345,23 @@ bool MainWindow::indicatorEvent(ControlId indicator, QEvent* event) {
       return true;
     default: return false;
   }
+}
+
+// A box whose text is wider than its room shows it in a smaller size of the window's
+// font, so that a word such as "HAFTA SONU" is never cut to look like a typo. A text
+// that fits, every date among them, keeps the window's font.
+void MainWindow::fitText(QLineEdit* box) {
+  const QString text = box->text();
+  // The border and QLineEdit's own margin on each side, and a pixel for the cursor.
+  const int room = box->width() - 2 * (kTextBoxBorder + kLineEditMargin) - 1;
+  QFont fitted = font();
+  const int largest = fitted.pixelSize();
+  const int smallest = largest * kSmallestTenths / 10;
+  for (int pixels = largest; pixels >= smallest; --pixels) {
+    fitted.setPixelSize(pixels);
+    if (QFontMetrics(fitted).horizontalAdvance(text) <= room) break;
+  }
+  if (box->font() != fitted) box->setFont(fitted);
 }
 
 void MainWindow::forwardTyping(ControlId id, const QString& text) { core_.form().acceptTyped(id, text.toStdString()); }

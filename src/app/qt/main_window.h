@@ -31,7 +31,13 @@ class MainWindow final : public QWidget, public FormView {
   // Form_Load, then the window, centred. False when the program ends before its
   // window appears; exitCode() then says with what.
   bool start();
+  // A stop has come: the program is ending.
+  bool ending() const { return ending_; }
   int exitCode() const { return exitCode_; }
+  // A stop signal: whatever box is open goes, the program ends as on a close, and
+  // nothing that waited behind the box runs on. start() then returns false, or the
+  // running event loop returns.
+  void stop();
 
   // With no desktop to show them on (the offscreen platform of a service), messages
   // go to standard error and on at once: a modal box would wait for a click that cannot come.
@@ -67,6 +73,7 @@ class MainWindow final : public QWidget, public FormView {
   void stackLikeCreationOrder();
   void moveToScreenCentre();
 
+  void fitText(QLineEdit* box);
   void forwardTyping(ControlId id, const QString& text);
   void pressButton(ControlId id);
   void tick();

@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <utility>
 
 namespace dorvan {
 namespace {
@@ -20,13 +21,13 @@ void onStopSignal(int) {
 
 }  // namespace
 
-void closeOnStopSignals(QWidget& window) {
+void onStopSignals(QObject& context, std::function<void()> stop) {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, &window);
-  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+  auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, &context);
+  QObject::connect(notifier, &QSocketNotifier::activated, &context, [stop = std::move(stop)] {
     char byte = 0;
     [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
-    window.close();
+    stop();
   });
   struct sigaction action {};
   action.sa_handler = onStopSignal;

@@ -126,6 +126,7 @@ void MainWindow::showText(ControlId id, std::string_view utf8) {
   settingText_ = false;
   if (keepCaret) SendMessageW(control, EM_SETSEL, caret, static_cast<LPARAM>(caret));
   if (controlSpec(id).kind == Kind::Button) InvalidateRect(control, nullptr, FALSE);
+  fitText(id);
 }
 
 void MainWindow::showBackColor(ControlId id, Color color) {
@@ -218,8 +219,10 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const auto control = static_cast<ControlId>(id);
   const WORD code = HIWORD(wParam);
   if (controlSpec(control).kind == Kind::Button && code == BN_CLICKED) core_->click(control);
-  if (controlSpec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_)
+  if (controlSpec(control).kind == Kind::TextBox && code == EN_CHANGE && !settingText_) {
     core_->form().acceptTyped(control, narrow(windowText(from)));
+    fitText(control);
+  }
   if (isPortIndicator(control) && code == STN_DBLCLK) core_->doubleClick(control);
   return 0;
 }
@@ -305,13 +308,17 @@ LRESULT MainWindow::OnDestroy() {
   return 0;
 }
 
-// Windows ends the process after this without closing the window; the board link is closed as on a close.
+// The session ends: the board link is closed and the journal told, as on a close, and
+// the process ends here. A message box may be open (the start-up prompt, say): its own
+// loop dispatched this, and nothing that waits behind it may run on after the journal
+// says the program has ended.
 LRESULT MainWindow::OnEndSession(WPARAM ending) {
-  if (ending && core_) {
+  if (!ending) return 0;
+  if (core_) {
     std::int16_t cancel = 0;
     core_->Form_Unload(cancel);
   }
-  return 0;
+  ExitProcess(static_cast<UINT>(exitCode_));
 }
 
 LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
@@ -325,6 +332,7 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     placeControl(controls_[i], static_cast<ControlId>(i), dpi_);
     if (controlSpec(static_cast<ControlId>(i)).kind != Kind::PictureBox)
       SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), FALSE);
+    fitText(static_cast<ControlId>(i));
   }
   const SIZE frame =
       frameSizeForClient(kMainWindow.clientWidth, kMainWindow.clientHeight, kMainStyle, kMainExStyle, dpi_);
@@ -347,6 +355,38 @@ LRESULT MainWindow::OnShowLater() {
 }
 
 // ---- helpers ----
+
+// A box whose text is wider than its room shows it in a smaller size of the window's
+// font, so that a word such as "HAFTA SONU" is never cut to look like a typo. Chosen
+// when the text changes; a text that fits, every date among them, keeps the window's font.
+void MainWindow::fitText(ControlId id) {
+  HWND box = controls_[id];
+  if (!box || controlSpec(id).kind != Kind::TextBox) return;
+  const std::wstring text = windowText(box);
+  bool fits = true;
+  // The margins go with the font: a second pass measures in the room the first one left.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT format{};
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    // One pixel stays free for the caret after the last letter.
+    HFONT wanted = font_.fitting(text, format.right - format.left - 1, fits);
+    if (reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)) == wanted) break;
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+  }
+  if (fits) scrollToStart(box);
+}
+
+// While the letter that made the text too wide was typed the box scrolled, and a
+// smaller font does not scroll it back: a text that fits is shown from its first letter.
+void MainWindow::scrollToStart(HWND box) {
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(box, EM_SETSEL, 0, 0);
+  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+  SendMessageW(box, EM_SETSEL, start, static_cast<LPARAM>(end));
+  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+}
 
 void MainWindow::sizeForDpi() {
   const SIZE frame =

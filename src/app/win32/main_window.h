@@ -71,6 +71,8 @@ class MainWindow final : public FormView {
   bool registerClasses();
   void sizeForDpi();
   bool createControls();
+  void fitText(ControlId id);
+  static void scrollToStart(HWND box);
   void createToolTips();
   void setToolTip(ControlId id, std::string_view text);
   void addIndicatorTips();

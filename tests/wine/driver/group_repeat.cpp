@@ -36,6 +36,23 @@ Table wordStage(const SYSTEMTIME& due) {
   return t;
 }
 
+// Which letters the box shows, asked of the box itself, which measures in its own
+// font: the one at the left edge of its text room must be the first, and the point just
+// inside the right edge must lie past the last.
+std::string cutOf(HWND box) {
+  const auto length = static_cast<int>(textOf(box).size());
+  const auto margins = static_cast<DWORD>(sendTo(box, EM_GETMARGINS, 0, 0));
+  RECT client{};
+  GetClientRect(box, &client);
+  const int middle = client.bottom / 2;
+  const int left = LOWORD(margins);
+  const int right = client.right - HIWORD(margins) - 1;
+  const int first = LOWORD(sendTo(box, EM_CHARFROMPOS, 0, MAKELPARAM(left, middle)));
+  const int past = LOWORD(sendTo(box, EM_CHARFROMPOS, 0, MAKELPARAM(right, middle)));
+  if (first == 0 && past == length) return {};
+  return "shown from letter " + std::to_string(first) + " to " + std::to_string(past) + " of " + std::to_string(length);
+}
+
 int toolCount(const Session& s) {
   int count = 0;
   for (HWND tips : s.windowsOfClass(L"tooltips_class32"))
@@ -87,6 +104,19 @@ bool runRepeat(Context& ctx) {
                  "report " + w.arg("data") + " at " + w.time + ", only port 1 on at " + narrow(timeText(due)));
       c.expect(writes.size() >= 3, std::to_string(writes.size()) + " reports, one per tick of the second expected");
       c.expect(dominantColor(control(main, "Label21", c), 2) == kRed, "Label21 is not red");
+    });
+    r.run(kGroup, "every repeat word shows whole in a date box; a date keeps the window's font", [&](Case& c) {
+      HWND box = control(main, "Text10", c);
+      const auto windowFont = sendTo(control(main, "Label18", c), WM_GETFONT, 0, 0);
+      for (const wchar_t* word :
+           {L"HAFTA SONU", L"PAZARTESİ", L"CUMARTESİ", L"HAFTA İÇİ", L"ÇARŞAMBA", L"PERŞEMBE", L"HER GÜN"}) {
+        typeInto(box, word);
+        const std::string cut = cutOf(box);
+        c.expect(cut.empty(), narrow(word) + " is " + cut);
+      }
+      typeInto(box, L"28.12.2026");
+      c.expect(cutOf(box).empty(), "28.12.2026 is " + cutOf(box));
+      c.expect(sendTo(box, WM_GETFONT, 0, 0) == windowFont, "a date is shown in a font of its own");
     });
     r.run(kGroup, "close", [&](Case& c) { c.expect(s.closeMainWindow(10000) == 0, "exit code not 0"); });
   } catch (const Abort&) {

@@ -311,6 +311,25 @@ bool runStartup(Context& ctx) {
     });
   } catch (const Abort&) {
   }
+  // Another run, in which the session ends while the prompt is still open.
+  Session ending(ctx.paths, LaunchOptions{});
+  try {
+    r.run(kGroup, "the session's end with the prompt open ends the program, journaled once", [&](Case& c) {
+      launchToPrompt(ending, c);
+      HWND hidden = ending.mainWindow();
+      c.require(hidden != nullptr, "no main window");
+      c.expect(sendTo(hidden, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != 0, "the program refused the session's end");
+      sendTo(hidden, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, 2000);
+      c.expect(ending.waitForExit(2000) != STILL_ACTIVE, "still running 2 s after the session's end");
+      std::string journal;
+      c.require(readBytes(ending.workFile(L"gunluk.txt"), journal), "no gunluk.txt in the working folder");
+      const std::string end = "DORVAN KAPANDI\r\n";
+      const std::size_t first = journal.find(end);
+      c.expect(first != std::string::npos && first + end.size() == journal.size(),
+               "\"DORVAN KAPANDI\" is not the journal's one last line:\n" + journal);
+    });
+  } catch (const Abort&) {
+  }
   return true;
 }
 

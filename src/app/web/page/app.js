@@ -1,0 +1,184 @@
+// DORVAN's window as a page: the same table, the same buttons, read and written
+// through the JSON API. Text is shown with textContent only.
+'use strict';
+
+const BOXES = [
+  ['description', 'AÇIKLAMA', 29, null],
+  ['start.date', 'BAŞLANGIÇ TARİH', 10, 'GG.AA.YYYY'],
+  ['start.time', 'BAŞLANGIÇ SAAT', 8, 'SS:DD:ss'],
+  ['end.date', 'BİTİŞ TARİH', 10, 'GG.AA.YYYY'],
+  ['end.time', 'BİTİŞ SAAT', 8, 'SS:DD:ss'],
+];
+const STAGES = ['KADEME 1', 'KADEME2', 'KADEME3', 'KADEME4', 'KADEME5', 'KADEME6', 'KADEME7'];
+const rows = [];
+const pending = new Map(); // input → timer of an edit not sent yet
+
+const $ = (id) => document.getElementById(id);
+const two = (n) => String(n).padStart(2, '0');
+const portName = (p) => 'PORT ' + two(p);
+
+function valueOf(port, key) {
+  const [a, b] = key.split('.');
+  return b ? port[a][b] : port[a];
+}
+
+async function call(method, path, body) {
+  const options = { method, headers: {} };
+  if (method !== 'GET') {
+    options.headers['Content-Type'] = 'application/json';
+    options.body = JSON.stringify(body || {});
+  }
+  const response = await fetch(path, options);
+  const type = response.headers.get('Content-Type') || '';
+  const data = type.startsWith('application/json') ? await response.json() : await response.text();
+  if (!response.ok) throw new Error(data && data.error ? data.error : 'HTTP ' + response.status);
+  return data;
+}
+
+function say(lines) {
+  const box = $('messages');
+  box.textContent = lines.join('\n');
+  box.hidden = lines.length === 0;
+}
+
+function buildRows() {
+  const list = $('ports');
+  for (let p = 1; p <= 10; p++) {
+    const li = document.createElement('li');
+    li.className = 'port';
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'indicator';
+    button.textContent = portName(p);
+    button.addEventListener('click', () => switchPort(p));
+    li.appendChild(button);
+    const inputs = {};
+    for (const [key, caption, max, hint] of BOXES) {
+      const input = document.createElement('input');
+      input.type = 'text';
+      input.maxLength = max;
+      input.className = key.replace('.', '-');
+      input.setAttribute('aria-label', portName(p) + ' ' + caption);
+      input.autocomplete = 'off';
+      input.spellcheck = false;
+      if (hint) input.placeholder = hint;
+      input.addEventListener('input', () => editSoon(p, key, input));
+      input.addEventListener('change', () => editNow(p, key, input));
+      li.appendChild(input);
+      inputs[key] = input;
+    }
+    list.appendChild(li);
+    rows.push({ button, inputs });
+  }
+  const nav = $('buttons');
+  STAGES.forEach((caption, i) => {
+    const b = document.createElement('button');
+    b.type = 'button';
+    b.className = 'stage';
+    b.textContent = caption;
+    b.addEventListener('click', () => press('/api/stages/' + (i + 1)));
+    nav.appendChild(b);
+  });
+  const save = document.createElement('button');
+  save.type = 'button';
+  save.className = 'save';
+  save.textContent = 'KAYDET';
+  save.addEventListener('click', () => press('/api/save'));
+  nav.appendChild(save);
+}
+
+function showPort(port) {
+  const row = rows[port.port - 1];
+  const on = port.state === 'on';
+  row.button.classList.toggle('on', on);
+  row.button.title = port.tooltip;
+  row.button.setAttribute('aria-label', portName(port.port) + ' ' + (on ? 'açık' : 'kapalı') + ', anahtar');
+  row.button.setAttribute('aria-pressed', on ? 'true' : 'false');
+  for (const [key] of BOXES) {
+    const input = row.inputs[key];
+    if (document.activeElement !== input && !pending.has(input)) input.value = valueOf(port, key);
+    const marked = port.marks.includes(key);
+    input.classList.toggle('marked', marked);
+    input.title = marked ? port.markTips[key] : '';
+    if (marked) input.setAttribute('aria-invalid', 'true');
+    else input.removeAttribute('aria-invalid');
+  }
+}
+
+function showState(state) {
+  const [date, rest] = state.time.split('T');
+  const [y, m, d] = date.split('-');
+  $('time').textContent = rest.slice(0, 8);
+  $('date').textContent = d + '.' + m + '.' + y;
+  $('board').textContent = state.board ? 'Kart takılı' : 'Kart takılı değil';
+  $('board').className = state.board ? 'ok' : 'bad';
+  $('stage').textContent = state.stage ? 'KADEME ' + state.stage : 'Kademe seçilmedi';
+  // The chosen stage's button is red, as in the window.
+  $('buttons').querySelectorAll('.stage').forEach((b, i) => b.classList.toggle('on', state.stage === i + 1));
+  state.ports.forEach(showPort);
+}
+
+async function switchPort(p) {
+  try {
+    showPort(await call('POST', '/api/ports/' + p, { state: 'toggle' }));
+  } catch (e) {
+    say([e.message]);
+  }
+}
+
+function editBody(key, value) {
+  const [a, b] = key.split('.');
+  return b ? { [a]: { [b]: value } } : { [a]: value };
+}
+
+function editSoon(p, key, input) {
+  clearTimeout(pending.get(input));
+  pending.set(input, setTimeout(() => editNow(p, key, input), 400));
+}
+
+async function editNow(p, key, input) {
+  clearTimeout(pending.get(input));
+  pending.set(input, 0);
+  try {
+    const port = await call('PUT', '/api/ports/' + p, editBody(key, input.value));
+    pending.delete(input);
+    showPort(port);
+  } catch (e) {
+    pending.delete(input);
+    say([e.message]);
+  }
+}
+
+async function press(path) {
+  try {
+    const answer = await call('POST', path);
+    say(answer.messages);
+  } catch (e) {
+    say([e.message]);
+  }
+  refresh();
+}
+
+let busy = false;
+async function refresh() {
+  if (busy) return;
+  busy = true;
+  try {
+    showState(await call('GET', '/api/state'));
+    const journal = await call('GET', '/api/journal?lines=50');
+    const pre = $('journal');
+    if (pre.textContent !== journal) {
+      pre.textContent = journal;
+      pre.scrollTop = pre.scrollHeight;
+    }
+    $('offline').hidden = true;
+  } catch (e) {
+    $('offline').hidden = false;
+  } finally {
+    busy = false;
+  }
+}
+
+buildRows();
+refresh();
+setInterval(refresh, 1000);

@@ -1,0 +1,213 @@
+// The page's requests against the window's data, without sockets: what each one
+// changes, every refusal changing nothing, and the password's limit per address.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "app/web/web_api.h"
+#include "form_fixture.h"
+#include "net/http_guard.h"
+
+namespace dorvan::test {
+namespace {
+
+using nlohmann::json;
+
+struct Web : FormFixture {
+  Web() {
+    form.Form_Load();
+    view.messages.clear();
+  }
+  HttpResponse ask(std::string method, std::string path, std::string body = {}, std::string type = "application/json") {
+    HttpRequest r{std::move(method), std::move(path), {}, std::move(body), std::move(type), {},
+                  "dorvan:8080",     "192.168.1.20"};
+    if (const std::size_t q = r.path.find('?'); q != std::string::npos) {
+      const std::string query = r.path.substr(q + 1);
+      r.path.resize(q);
+      r.query.emplace(query.substr(0, query.find('=')), query.substr(query.find('=') + 1));
+    }
+    web::Routed routed = web::route(r, files);
+    return routed.answer ? *routed.answer : routed.onUiThread(form);
+  }
+  json askJson(std::string method, std::string path, std::string body = {}) {
+    const HttpResponse r = ask(std::move(method), std::move(path), std::move(body));
+    EXPECT_EQ(r.status, 200) << r.body;
+    return json::parse(r.body);
+  }
+};
+
+TEST_F(Web, BadRequestsAreRefusedAndChangeNothing) {
+  type("Text13", "ısıtıcı");
+  const std::string before = files.files["gunluk.txt"];
+  struct Case {
+    const char* method;
+    const char* path;
+    const char* body;
+    const char* type;
+    int status;
+  };
+  const std::string tooLong(30, 'a');
+  const std::string longBody = R"({"description":")" + tooLong + R"("})";
+  const Case cases[] = {
+      {"GET", "/yok", "", "", 404},
+      {"GET", "/api/ports", "", "", 404},
+      {"POST", "/api/ports/11", R"({"state":"on"})", "application/json", 404},
+      {"POST", "/api/ports/0", R"({"state":"on"})", "application/json", 404},
+      {"POST", "/api/ports/x", R"({"state":"on"})", "application/json", 404},
+      {"POST", "/api/stages/8", "{}", "application/json", 404},
+      {"DELETE", "/api/state", "", "", 405},
+      {"GET", "/api/save", "", "", 405},
+      {"POST", "/", "", "application/json", 405},
+      {"DELETE", "/api/ports/5", "", "application/json", 405},
+      {"POST", "/api/ports/5", R"({"state":"on"})", "text/plain", 415},
+      {"POST", "/api/ports/5", R"({"state":"on"})", "application/x-www-form-urlencoded", 415},
+      {"POST", "/api/save", "", "", 415},
+      {"POST", "/api/ports/5", R"({"state":"on")", "application/json", 400},
+      {"POST", "/api/ports/5", R"(["on"])", "application/json", 400},
+      {"POST", "/api/ports/5", R"({"state":"ON"})", "application/json", 400},
+      {"POST", "/api/ports/5", R"({"state":1})", "application/json", 400},
+      {"PUT", "/api/ports/5", longBody.c_str(), "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"description":"a","start":{"time":"07:30:000"}})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"description":"✓"})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"description":"a\nb"})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"description":5})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"start":"07:30:00"})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"start":{"hour":"07"}})", "application/json", 400},
+      {"PUT", "/api/ports/5", R"({"colour":"red"})", "application/json", 400},
+      {"GET", "/api/journal?lines=x", "", "", 400},
+      {"GET", "/api/journal?lines=-1", "", "", 400},
+  };
+  for (const Case& c : cases) {
+    const HttpResponse r = ask(c.method, c.path, c.body, c.type);
+    EXPECT_EQ(r.status, c.status) << c.method << " " << c.path << " " << c.body;
+    if (c.status >= 400 && r.contentType.starts_with("application/json")) {
+      EXPECT_FALSE(json::parse(r.body).value("error", "").empty()) << c.path;
+    }
+  }
+  EXPECT_EQ(text("Text13"), "ısıtıcı");
+  EXPECT_TRUE(library.written.empty());
+  EXPECT_EQ(files.files["gunluk.txt"], before);
+}
+
+TEST_F(Web, AWriteFromAnotherSiteIsRefused) {
+  HttpRequest r{"POST",
+                "/api/ports/5",
+                {},
+                R"({"state":"on"})",
+                "application/json",
+                "http://evil.example",
+                "192.168.1.5:8080",
+                "192.168.1.20"};
+  EXPECT_EQ(web::route(r, files).answer->status, 403);
+  r.origin = "http://192.168.1.5:8080";
+  EXPECT_FALSE(web::route(r, files).answer) << "the page's own origin";
+  r.origin.clear();
+  EXPECT_FALSE(web::route(r, files).answer) << "a client that sends no Origin";
+  EXPECT_TRUE(library.written.empty());
+}
+
+TEST_F(Web, ASwitchReachesTheBoardAndIsJournaledWithTheAddress) {
+  json port = askJson("POST", "/api/ports/05", R"({"state":"on"})");
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{5, 1}}));
+  EXPECT_THAT(files.files["gunluk.txt"], testing::HasSubstr("07:30:00 PORT 05 AÇIK (web 192.168.1.20)\n"));
+  EXPECT_EQ(port["state"], "on");
+  EXPECT_EQ(port["last"]["cause"], "web");
+  port = askJson("POST", "/api/ports/5", R"({"state":"toggle"})");
+  EXPECT_EQ(port["state"], "off");
+  EXPECT_EQ(color("Label29"), kBlue);
+}
+
+TEST_F(Web, AnEditIsTypingThenFiresAndMarksAsTypingDoes) {
+  json port =
+      askJson("PUT", "/api/ports/5",
+              R"({"description":"Işık","start":{"date":"06.12.2026","time":"07:30:05"},"end":{"time":"7:45"}})");
+  EXPECT_EQ(text("Text13"), "Işık");
+  EXPECT_EQ(view.texts[controlId("Text14")], "06.12.2026") << "the window shows it at once";
+  EXPECT_EQ(port["next"]["state"], "on");
+  EXPECT_THAT(port["next"]["at"].get<std::string>(), testing::StartsWith("2026-12-06T07:30:05"));
+  EXPECT_EQ(port["marks"], json({"end.date", "end.time"}));
+  EXPECT_FALSE(port["markTips"]["end.time"].get<std::string>().empty());
+  EXPECT_TRUE(files.besideJournal().empty()) << "nothing saved before KAYDET";
+  clock.set(at(2026, 12, 6, 7, 30, 5));
+  form.Timer1_Timer();
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{5, 1}}));
+}
+
+TEST_F(Web, StagesAndSaveAnswerWithTheWindowsMessages) {
+  json answer = askJson("POST", "/api/stages/2", "{}");
+  EXPECT_EQ(answer["stage"], 2);
+  ASSERT_EQ(answer["messages"].size(), 1u) << "kademe2.txt is missing";
+  EXPECT_TRUE(view.messages.empty()) << "the desktop box opens only after the answer";
+  askJson("PUT", "/api/ports/1", R"({"description":"Pompa"})");
+  answer = askJson("POST", "/api/save", "{}");
+  EXPECT_EQ(answer["stage"], 2);
+  EXPECT_THAT(files.files["kademe2.txt"], testing::StartsWith("Pompa\r\n"));
+}
+
+TEST_F(Web, TheStateListsTenPortsWithLocalTimes) {
+  const json state = askJson("GET", "/api/state");
+  EXPECT_TRUE(std::regex_match(state["time"].get<std::string>(), std::regex(R"(2026-12-06T07:30:00[+-]\d\d:\d\d)")));
+  EXPECT_EQ(state["stage"], nullptr);
+  ASSERT_EQ(state["ports"].size(), 10u);
+  EXPECT_EQ(state["ports"][9]["port"], 10);
+  EXPECT_EQ(state["ports"][0]["last"], nullptr);
+  EXPECT_EQ(state["ports"][0]["state"], nullptr);
+}
+
+TEST_F(Web, TheJournalGivesItsLastLinesAndThePageItsFiles) {
+  files.files["gunluk.txt"] = "a\r\nb\r\nc\r\n";
+  EXPECT_EQ(ask("GET", "/api/journal?lines=2").body, "b\nc\n");
+  EXPECT_EQ(ask("GET", "/api/journal?lines=5000").body, "a\nb\nc\n");
+  EXPECT_EQ(ask("GET", "/api/journal").contentType, "text/plain; charset=utf-8");
+  for (const char* path : {"/", "/app.js", "/style.css"}) EXPECT_FALSE(ask("GET", path).body.empty()) << path;
+}
+
+TEST(PasswordGuard, FiveWrongPasswordsShutOneAddressOutForAMinute) {
+  PasswordGuard guard("gizli");
+  const auto t0 = PasswordGuard::Clock::time_point{} + std::chrono::hours(1);
+  const std::string right = "Basic " + std::string("eDpnaXpsaQ==");  // x:gizli
+  const std::string wrong = "Basic eDp5YW5sxLHFnw==";                // x:yanlış
+  struct Step {
+    int second;
+    const char* address;
+    std::string authorization;
+    Admission expected;
+  };
+  const Step steps[] = {
+      {0, "10.0.0.1", "", Admission::Unauthorized},  // a browser's first request: not counted
+      {0, "10.0.0.1", right, Admission::Allowed},
+      {1, "10.0.0.1", wrong, Admission::Unauthorized},
+      {2, "10.0.0.1", "Bearer gizli", Admission::Unauthorized},
+      {3, "10.0.0.1", wrong, Admission::Unauthorized},
+      {4, "10.0.0.1", "", Admission::Unauthorized},
+      {5, "10.0.0.1", wrong, Admission::Unauthorized},
+      {6, "10.0.0.1", wrong, Admission::Unauthorized},  // the fifth
+      {7, "10.0.0.1", right, Admission::TooMany},
+      {7, "10.0.0.2", right, Admission::Allowed},
+      {65, "10.0.0.1", right, Admission::TooMany},
+      {67, "10.0.0.1", right, Admission::Allowed},
+      {70, "10.0.0.3", wrong, Admission::Unauthorized},  // four wrong, spread over more than a minute
+      {100, "10.0.0.3", wrong, Admission::Unauthorized},
+      {125, "10.0.0.3", wrong, Admission::Unauthorized},
+      {131, "10.0.0.3", wrong, Admission::Unauthorized},
+      {132, "10.0.0.3", right, Admission::Allowed},
+  };
+  for (const Step& s : steps)
+    EXPECT_EQ(guard.admit(s.address, s.authorization, t0 + std::chrono::seconds(s.second)), s.expected)
+        << s.second << " " << s.address << " " << s.authorization;
+  EXPECT_EQ(PasswordGuard("").admit("10.0.0.9", "", t0), Admission::Allowed);
+}
+
+TEST(PasswordGuard, PasswordsAreReadAndComparedExactly) {
+  EXPECT_EQ(basicPassword("Basic eDpnaXpsaQ=="), "gizli");
+  EXPECT_EQ(basicPassword("basic OmE6Yg=="), "a:b") << "any user, a colon in the password";
+  EXPECT_EQ(basicPassword("Basic !!"), std::nullopt);
+  EXPECT_EQ(basicPassword("Basic Z2l6bGk="), std::nullopt) << "no colon";
+  EXPECT_TRUE(sameSecret("gizli", "gizli"));
+  for (const char* other : {"", "gizl", "gizlii", "Gizli", "gizlj"}) EXPECT_FALSE(sameSecret(other, "gizli")) << other;
+}
+
+}  // namespace
+}  // namespace dorvan::test

@@ -1,0 +1,198 @@
+// The real dorvan, offscreen, with the stand-in board: the page and its API over
+// 127.0.0.1, and a real browser.
+//   node web_linux.mjs DORVAN FAKE_HIDAPI PICTURE_DIR NODE_MODULES
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+
+const [dorvan, shim, pictures, nodeModules] = process.argv.slice(2);
+const { chromium } = createRequire(path.join(nodeModules, 'x'))('playwright-core');
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvan-web-'));
+const board = path.join(home, 'board');
+const AUTH = 'Basic ' + Buffer.from('kim:gizli').toString('base64');
+let failures = 0;
+const check = (ok, what) => {
+  console.log((ok ? 'ok   ' : 'FAIL ') + what);
+  if (!ok) failures++;
+};
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const read = (f) => (fs.existsSync(path.join(home, f)) ? fs.readFileSync(path.join(home, f), 'utf8') : '');
+async function until(test, ms) {
+  const end = Date.now() + ms;
+  while (Date.now() < end) {
+    if (test()) return true;
+    await sleep(20);
+  }
+  return test();
+}
+const two = (n) => String(n).padStart(2, '0');
+const dateOf = (d) => `${two(d.getDate())}.${two(d.getMonth() + 1)}.${d.getFullYear()}`;
+const timeOf = (d) => `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
+
+const port = await new Promise((resolve) => {
+  const s = net.createServer().listen(0, '127.0.0.1', () => {
+    const p = s.address().port;
+    s.close(() => resolve(p));
+  });
+});
+// Stage 1 in the stage file's own code page: "Aygıt N" (ı = 0xFD), nothing scheduled.
+let stage1 = '';
+for (let p = 1; p <= 10; p++) stage1 += `Aygıt ${p}\r\n\r\n\r\n\r\n\r\n`;
+const toCp1254 = (s) => Buffer.from([...s].map((c) => ({ ı: 0xfd, ğ: 0xf0, ş: 0xfe }[c] ?? c.charCodeAt(0))));
+fs.writeFileSync(path.join(home, 'kademe1.txt'), toCp1254(stage1));
+fs.writeFileSync(path.join(home, 'kademe2.txt'), toCp1254('Pompa\r\n' + '\r\n'.repeat(49)));
+fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n`, { mode: 0o600 });
+for (const f of ['fis_1.bmp', 'fis_2.bmp']) fs.copyFileSync(path.join(pictures, f), path.join(home, f));
+fs.writeFileSync(board, '');
+
+const child = spawn(dorvan, ['1'], {
+  cwd: home,
+  env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', LD_PRELOAD: shim, DORVAN_FAKE_BOARD: board },
+  stdio: ['ignore', 'inherit', 'inherit'],
+});
+
+// One request, from `from` (a loopback address), answered with its status, headers and body.
+function ask(method, url, { body, type = 'application/json', auth = AUTH, origin, from = '127.0.0.1', chunked } = {}) {
+  return new Promise((resolve, reject) => {
+    const headers = {};
+    if (auth) headers.Authorization = auth;
+    const text = body === undefined || typeof body === 'string' ? body : JSON.stringify(body);
+    if (text !== undefined) headers['Content-Type'] = type;
+    if (text !== undefined && !chunked) headers['Content-Length'] = Buffer.byteLength(text);
+    if (origin) headers.Origin = origin;
+    const req = http.request({ host: '127.0.0.1', port, method, path: url, headers, localAddress: from, agent: false },
+      (res) => {
+        let data = '';
+        res.setEncoding('utf8');
+        res.on('data', (c) => (data += c));
+        res.on('end', () => resolve({ status: res.statusCode, headers: res.headers, body: data }));
+      });
+    req.on('error', reject);
+    req.setTimeout(10000, () => req.destroy(new Error('timeout')));
+    if (text !== undefined) req.write(text);
+    req.end();
+  });
+}
+const json = async (...a) => JSON.parse((await ask(...a)).body);
+
+try {
+  check(await until(() => read('gunluk.txt').includes('KART TAKILDI'), 10000), 'dorvan started with the board');
+  await until(() => false, 300);
+
+  // The API.
+  let r = await ask('GET', '/api/state', { auth: null });
+  check(r.status === 401 && r.headers['www-authenticate'] === 'Basic realm="DORVAN"', '401 without the password');
+  const state = await json('GET', '/api/state');
+  check(state.board === true && state.stage === 1 && state.ports.length === 10 &&
+        state.ports[2].description === 'Aygıt 3' && /^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$/.test(state.time),
+        'the state JSON: board, stage, ten ports, local time');
+
+  let t0 = Date.now();
+  r = await ask('POST', '/api/ports/5', { body: { state: 'on' } });
+  check(r.status === 200 && JSON.parse(r.body).state === 'on', 'POST /api/ports/5 answers the port, on');
+  check(await until(() => read('board.log').includes('00 05 01 00 00 00 00 00 00'), 1000),
+        `the switch reached the board in ${Date.now() - t0} ms`);
+  check(/ PORT 05 AÇIK \(web 127\.0\.0\.1\)\n/.test(read('gunluk.txt')), 'journaled (web 127.0.0.1)');
+
+  const due = new Date(Date.now() + 3000);
+  r = await ask('PUT', '/api/ports/6', { body: { start: { date: dateOf(due), time: timeOf(due) } } });
+  check(r.status === 200 && JSON.parse(r.body).next?.state === 'on', 'an edit of port 6 is its next switching');
+  check(await until(() => read('gunluk.txt').includes(`${timeOf(due)} PORT 06 AÇIK (çizelge)`), 5000),
+        'the edit fired in its second');
+
+  const big = JSON.stringify({ description: 'x'.repeat(17 * 1024) });
+  const bad = [
+    ['GET', '/api/ports/11', {}, 404],
+    ['POST', '/api/stages/9', { body: {} }, 404],
+    ['GET', '/nothing', {}, 404],
+    ['DELETE', '/api/state', {}, 405],
+    ['GET', '/api/save', {}, 405],
+    ['PUT', '/api/ports/1', { body: big }, 413],
+    ['PUT', '/api/ports/1', { body: '{}', chunked: true }, 411],
+    ['POST', '/api/ports/1', { body: '{"state":"on"}', type: 'text/plain' }, 415],
+    ['POST', '/api/ports/1', { body: '{"state":' }, 400],
+    ['POST', '/api/ports/1', { body: { state: 'yes' } }, 400],
+    ['PUT', '/api/ports/1', { body: { description: 'x'.repeat(30) } }, 400],
+    ['POST', '/api/ports/1', { body: { state: 'on' }, origin: 'http://evil.example' }, 403],
+  ];
+  for (const [method, url, options, status] of bad) {
+    r = await ask(method, url, options);
+    check(r.status === status && (status === 404 && !url.startsWith('/api') || JSON.parse(r.body).error),
+          `${method} ${url} ${options.type || ''}${options.origin || ''} → ${r.status} (${status} expected)`);
+  }
+  check(!read('board.log').includes('00 01 01') && (await json('GET', '/api/ports/1')).description === 'Aygıt 1',
+        'no bad request changed anything');
+
+  r = await ask('POST', '/api/stages/2', { body: {} });
+  check(r.status === 200 && JSON.parse(r.body).stage === 2, 'KADEME2 through the API');
+  await ask('PUT', '/api/ports/1', { body: { description: 'Işık ğş' } });
+  r = await ask('POST', '/api/save', { body: {} });
+  const saved = fs.readFileSync(path.join(home, 'kademe2.txt'));
+  check(r.status === 200 && saved.equals(toCp1254('Işık ğş\r\n' + '\r\n'.repeat(49))),
+        'KAYDET wrote kademe2.txt in Windows-1254');
+  await ask('POST', '/api/stages/1', { body: {} });
+
+  // The browser, as a phone.
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+  try {
+    const context = await browser.newContext({ viewport: { width: 360, height: 740 },
+                                               httpCredentials: { username: 'telefon', password: 'gizli' } });
+    const page = await context.newPage();
+    await page.goto(`http://127.0.0.1:${port}/`);
+    await page.getByLabel('PORT 10 AÇIKLAMA').and(page.locator('[value="Aygıt 10"], :not([value])')).waitFor();
+    await until(() => false, 1200);
+    const descriptions = [];
+    for (let p = 1; p <= 10; p++) descriptions.push(await page.getByLabel(`PORT ${two(p)} AÇIKLAMA`).inputValue());
+    check(descriptions.every((d, i) => d === `Aygıt ${i + 1}`), 'the page shows the ten descriptions');
+    t0 = Date.now();
+    await page.getByRole('button', { name: /^PORT 05/ }).click();
+    check(await until(() => read('board.log').includes('00 05 00 00 00 00 00 00 00'), 1000),
+          `PORT 05's switch on the page reached the board in ${Date.now() - t0} ms`);
+    await page.getByLabel('PORT 07 AÇIKLAMA').fill('Sera fanı');
+    await page.getByLabel('PORT 07 AÇIKLAMA').press('Tab');
+    check(await until(() => false, 600) || (await json('GET', '/api/ports/7')).description === 'Sera fanı',
+          "a box typed into on the page changed the window's data");
+    await page.getByLabel('PORT 08 BAŞLANGIÇ SAAT').fill('7:30');
+    await page.getByLabel('PORT 08 BAŞLANGIÇ SAAT').press('Tab');
+    const marked = page.getByLabel('PORT 08 BAŞLANGIÇ SAAT');
+    await page.waitForFunction(() => document.querySelector('[aria-label="PORT 08 BAŞLANGIÇ SAAT"]').classList.contains('marked'),
+                               null, { timeout: 3000 }).catch(() => {});
+    check((await marked.getAttribute('class')).includes('marked') && (await marked.getAttribute('title')).length > 0 &&
+          (await marked.evaluate((e) => getComputedStyle(e).backgroundColor)) === 'rgb(255, 200, 200)',
+          'a bad time shows the pale-red mark and its tooltip');
+  } finally {
+    await browser.close();
+  }
+
+  // Fifty idle connections while a switching falls due: it keeps its second.
+  const at = new Date(Date.now() + 4000);
+  await ask('PUT', '/api/ports/9', { body: { start: { date: dateOf(at), time: timeOf(at) } } });
+  const idle = [];
+  for (let i = 0; i < 50; i++) idle.push(net.connect(port, '127.0.0.1').on('error', () => {}));
+  check(await until(() => read('gunluk.txt').includes(`${timeOf(at)} PORT 09 AÇIK (çizelge)`), 6000),
+        'with 50 idle connections the scheduled switching kept its second');
+  for (const s of idle) s.destroy();
+  t0 = Date.now();
+  r = await ask('GET', '/api/state');
+  check(r.status === 200, `the page answered ${Date.now() - t0} ms after they closed`);
+
+  // Five wrong passwords from 127.0.0.2 shut that address out, not 127.0.0.1.
+  const wrong = 'Basic ' + Buffer.from('x:yanlış').toString('base64');
+  for (let i = 0; i < 5; i++) await ask('GET', '/api/state', { auth: wrong, from: '127.0.0.2' });
+  check((await ask('GET', '/api/state', { from: '127.0.0.2' })).status === 429 &&
+        (await ask('GET', '/api/state')).status === 200, '429 for the guessing address only');
+  check(!read('gunluk.txt').includes('gizli'), 'the password is not in the journal');
+} catch (e) {
+  check(false, 'unexpected: ' + (e.stack || e));
+} finally {
+  child.kill('SIGTERM');
+  const code = await new Promise((resolve) => child.on('exit', (c) => resolve(c)));
+  check(code === 0, 'dorvan ended on SIGTERM');
+  console.log('--- gunluk.txt\n' + read('gunluk.txt'));
+  if (!failures) fs.rmSync(home, { recursive: true, force: true });
+}
+process.exit(failures ? 1 : 0);
