@@ -4,6 +4,7 @@
 usage: mqtt_linux.py DORVAN FAKE_HIDAPI_LIBRARY
 Exits 77 (skipped) when mosquitto or paho-mqtt is not installed.
 """
+import json
 import os
 import shutil
 import signal
@@ -12,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 from datetime import datetime, timedelta
 
 try:
@@ -108,13 +110,15 @@ def stage_file(folder, rows):
 
 
 class Dorvan:
-    def __init__(self, program, shim, folder, port, password, rows):
+    def __init__(self, program, shim, folder, port, password, rows, web=None):
         self.home = os.path.join(folder, "home")
         os.mkdir(self.home)
         stage_file(self.home, rows)
         settings = os.path.join(self.home, "ag.txt")
         with open(settings, "w") as f:
             f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = %s\n" % (port, USER, password, PREFIX))
+            if web:
+                f.write("web = 127.0.0.1:%d\n" % web)
         os.chmod(settings, 0o600)
         self.board = os.path.join(folder, "board")
         open(self.board, "w").close()
@@ -167,8 +171,9 @@ def main():
         main_dir, wrong_dir = os.path.join(scratch, "a"), os.path.join(scratch, "b")
         os.mkdir(main_dir)
         os.mkdir(wrong_dir)
+        web = free_port()
         d = Dorvan(program, shim, main_dir, broker.port, PASSWORD,
-                   {1: ("", since, None), 2: ("Sulama ön", None, None), 3: ("", due, None)})
+                   {1: ("", since, None), 2: ("Sulama ön", None, None), 3: ("", due, None)}, web)
         w = Dorvan(program, shim, wrong_dir, broker.port, "yanlis",
                    {4: ("", now + timedelta(seconds=3), None)})
         dorvans += [d, w]
@@ -208,6 +213,15 @@ def main():
         # Every journal line goes out as written to the file.
         line = [l for l in open(os.path.join(d.home, "gunluk.txt"), encoding="utf-8") if "(mqtt)" in l][0].rstrip("\n")
         wait_for("the journal line on " + p + "/gunluk", lambda: (p + "/gunluk", line, False) in sub.messages, 2)
+        # Boxes edited (here through the page): the switch's new name, the port's next switching.
+        edit = json.dumps({"description": "Sera", "start": {"date": "07.12.2099", "time": "06:30:00"}}).encode()
+        urllib.request.urlopen(urllib.request.Request("http://127.0.0.1:%d/api/ports/4" % web, edit, method="PUT",
+                                                      headers={"Content-Type": "application/json"}), timeout=5)
+        wait_for("port 4's new name", lambda: any(t.endswith("/port_4/config") and '"name":"Sera"' in m
+                                                  for t, m, _ in sub.messages), 2)
+        wait_for("port 4's next switching",
+                 lambda: (p + "/port/4/sonraki", datetime(2099, 12, 7, 6, 30).astimezone().isoformat(), False)
+                 in sub.messages, 2)
         # Home Assistant coming online is given the configs again.
         configs_before = sum(t.endswith("/config") for t, _, _ in sub.messages)
         sub.publish("homeassistant/status", "online")

@@ -63,18 +63,6 @@ TEST(MqttTexts, ExcerptsAreOneSafeLineOfAtMost32Bytes) {
   for (const auto& c : cases) EXPECT_EQ(payloadExcerpt(c.payload), c.shown) << c.payload;
 }
 
-TEST(MqttTexts, TopicsHangUnderThePrefix) {
-  EXPECT_EQ(availabilityTopic(kSera), "dorvan/sera/durum");
-  EXPECT_EQ(portTopic(kSera, 5), "dorvan/sera/port/5");
-  EXPECT_EQ(portSetTopic(kSera, 10), "dorvan/sera/port/10/set");
-  EXPECT_EQ(portNextTopic(kSera, 1), "dorvan/sera/port/1/sonraki");
-  EXPECT_EQ(boardTopic(kSera), "dorvan/sera/kart");
-  EXPECT_EQ(journalTopic(kSera), "dorvan/sera/gunluk");
-  EXPECT_EQ(setFilter(kSera), "dorvan/sera/port/+/set");
-  EXPECT_EQ(discoveryStatusTopic(kSera), "homeassistant/status");
-  EXPECT_EQ(discoveryStatusTopic({"dorvan/sera", "", "1.0"}), "");
-}
-
 TEST(MqttTexts, DiscoveryConfigsDescribeOneDevice) {
   const nlohmann::json device = {{"identifiers", {"dorvan_sera"}},
                                  {"name", "DORVAN sera"},
