@@ -64,11 +64,11 @@ def main():
         net.wait_for("MQTT BAĞLANDI", lambda: "MQTT BAĞLANDI" in journal(), 60)
         # Port 1 is resumed once the window shows; a newcomer finds it retained only after that.
         net.wait_for("port 1 resumed", lambda: any(l.startswith("PORT 01 AÇIK") for l in journal()), 10)
-        time.sleep(0.3)
-        sub = net.Client(broker.port)
-        held = sub.retained()
         p = "dorvan/wine"
-        for topic, payload in {p + "/durum": "online", p + "/port/1": "ON"}.items():
+        want = {p + "/durum": "online", p + "/port/1": "ON"}
+        held = net.retained_state(broker.port, want)
+        sub = net.Client(broker.port)
+        for topic, payload in want.items():
             if held.get(topic) != payload:
                 net.fail("retained %s is %r, not %r; the journal:\n%s" % (topic, held.get(topic), payload,
                                                                            "\n".join(journal())))
