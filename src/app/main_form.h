@@ -82,6 +82,8 @@ class MainForm final : public DeviceEvents,
 
   // What the indicator's tooltip says now; asked each time the tooltip is about to show.
   std::string indicatorToolTip(ControlId indicator);
+  // A line in the journal alone, shown nowhere: the network's comings and goings.
+  void note(std::string_view event) { journal_.record(event); }
   // A problem found by the board library on a thread of its own, told as every message is.
   void reportProblem(std::string_view text) { tell(text); }
 

@@ -35,7 +35,7 @@ void Network::start() {
   for (const std::string& problem : settings.problems) tell(problem);
   if (settings.holdsPassword && readableByOthers(kSettingsFile))
     tell(messages::settingsReadableByOthers(kSettingsFile));
-  // mqtt: start the MQTT device when settings.mqtt is set.
+  if (settings.mqtt && !mqtt_) mqtt_ = std::make_unique<MqttDevice>(form_, ui_, *settings.mqtt, DORVAN_VERSION);
   if (settings.web) {
     web_ = std::make_unique<WebPage>(form_, ui_, files_);
     if (const std::optional<std::string> problem = web_->start(*settings.web)) {
@@ -46,7 +46,8 @@ void Network::start() {
 }
 
 void Network::stop() {
-  // mqtt: publish offline and stop.
+  // `offline` before the disconnect; the device goes, and says so to MainForm.
+  mqtt_.reset();
   if (web_) web_->stop();
   web_.reset();
 }

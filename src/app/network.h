@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/main_form.h"
+#include "app/mqtt_device.h"
 #include "app/web/web_page.h"
 #include "base/file_ops.h"
 #include "net/settings.h"
@@ -34,6 +35,7 @@ class Network {
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
+  std::unique_ptr<MqttDevice> mqtt_;
   std::unique_ptr<WebPage> web_;
 };
 
