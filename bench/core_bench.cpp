@@ -3,69 +3,31 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 
 #include "app/main_form.h"
 #include "base/cp1254.h"
+#include "bench_fakes.h"
 #include "journal/journal.h"
 #include "scheduler/scheduler.h"
 #include "stages/schedule_table.h"
 #include "stages/stage_file.h"
 
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
 namespace dorvan {
 namespace {
 
-class NullView final : public FormView {
- public:
-  void showText(ControlId, std::string_view) override {}
-  void showBackColor(ControlId, Color) override {}
-  void showMark(ControlId, bool, std::string_view) override {}
-  void showPicture(ControlId, const Image&) override {}
-  void showMessage(std::string_view, std::string_view, MessageKind) override {}
-  void showMessageLater(std::string_view, std::string_view, MessageKind) override {}
-  std::uintptr_t nativeHandle() override { return 1; }
-  void endProgram(int) override {}
-};
+using bench::allocations;
+using bench::AlternatingClock;
+using bench::benchFolder;
+using bench::NullView;
 
-class NullLibrary final : public HidLibrary {
+// Reads a byte of each report, so that building it is not optimised away.
+class NullLibrary final : public bench::NullLibrary {
  public:
-  std::string load() override { return {}; }
-  bool Connect(std::uintptr_t) override { return true; }
-  bool Disconnect() override { return true; }
-  std::uint32_t GetVendorID(DeviceHandle) override { return 0; }
-  std::uint32_t GetProductID(DeviceHandle) override { return 0; }
-  DeviceHandle GetHandle(std::uint32_t, std::uint32_t) override { return 0; }
-  void SetReadNotify(DeviceHandle, bool) override {}
-  bool Read(DeviceHandle, std::uint8_t*) override { return true; }
   void WriteEx(std::uint32_t, std::uint32_t, std::uint8_t* report) override { benchmark::DoNotOptimize(report[1]); }
 };
-
-// The benchmark's own folder, which it also works in: the journal is opened by bare
-// name there, as the program opens it beside the stage files.
-std::string benchFolder() {
-  static const std::string dir = [] {
-    std::string t = (std::filesystem::temp_directory_path() / "dorvan-bench-XXXXXX").string();
-    if (!mkdtemp(t.data()) || chdir(t.c_str()) != 0) std::abort();
-    return t;
-  }();
-  return dir;
-}
 
 class NoteProblems final : public JournalProblems {
  public:
@@ -95,10 +57,10 @@ struct TickRig {
 // `ticksPerIteration` of them an iteration, and counts their heap allocations.
 void measureTicks(benchmark::State& state, TickRig& rig, Clock& clock, int warmUp, int ticksPerIteration = 1) {
   for (int i = 0; i < warmUp; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  const long before = g_allocations.load();
+  const long before = allocations();
   for (auto _ : state)
     for (int i = 0; i < ticksPerIteration; ++i) rig.tick.run(rig.form, clock, rig.ports);
-  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+  state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(allocations() - before) /
                                                      static_cast<double>(ticksPerIteration * state.iterations()));
 }
 
@@ -155,21 +117,6 @@ void BM_TickFiringTenPorts(benchmark::State& state) {
   measureTicks(state, rig, clock, 1);
 }
 BENCHMARK(BM_TickFiringTenPorts);
-
-// Two readings in turn, the first one first.
-class AlternatingClock final : public Clock {
- public:
-  AlternatingClock(const LocalTime& first, const LocalTime& second) : readings_{first, second} {}
-  LocalTime now() override {
-    const LocalTime t = readings_[next_];
-    next_ = 1 - next_;
-    return t;
-  }
-
- private:
-  std::array<LocalTime, 2> readings_;
-  std::size_t next_ = 0;
-};
 
 // Three days apart, back and forth: every second reading is a tick after a 3-day gap
 // whose catch-up finds all ten ports' instants in it (ten reports, the end wins),

@@ -13,57 +13,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <mutex>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "app/main_form.h"
 #include "app/mqtt_device.h"
+#include "bench_fakes.h"
 #include "stages/schedule_table.h"
-
-namespace {
-thread_local long t_allocations = 0;
-}
-
-void* operator new(std::size_t n) {
-  ++t_allocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace dorvan {
 namespace {
 
 using Steady = std::chrono::steady_clock;
-
-class NullView final : public FormView {
- public:
-  void showText(ControlId, std::string_view) override {}
-  void showBackColor(ControlId, Color) override {}
-  void showMark(ControlId, bool, std::string_view) override {}
-  void showPicture(ControlId, const Image&) override {}
-  void showMessage(std::string_view, std::string_view, MessageKind) override {}
-  void showMessageLater(std::string_view, std::string_view, MessageKind) override {}
-  std::uintptr_t nativeHandle() override { return 1; }
-  void endProgram(int) override {}
-};
+using bench::AlternatingClock;
+using bench::NullView;
 
 // Counts the reports, and keeps the moment of the last.
-class Board final : public HidLibrary {
+class Board final : public bench::NullLibrary {
  public:
-  std::string load() override { return {}; }
-  bool Connect(std::uintptr_t) override { return true; }
-  bool Disconnect() override { return true; }
-  std::uint32_t GetVendorID(DeviceHandle) override { return 0; }
-  std::uint32_t GetProductID(DeviceHandle) override { return 0; }
-  DeviceHandle GetHandle(std::uint32_t, std::uint32_t) override { return 0; }
-  void SetReadNotify(DeviceHandle, bool) override {}
-  bool Read(DeviceHandle, std::uint8_t*) override { return true; }
   void WriteEx(std::uint32_t, std::uint32_t, std::uint8_t*) override {
     ++reports;
     last = Steady::now();
@@ -77,20 +46,6 @@ class NullSlot final : public WindowProcSlot {
   void install(std::uintptr_t) override {}
   void restore(std::uintptr_t) override {}
   std::intptr_t callPrevious(std::uintptr_t, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-};
-
-class AlternatingClock final : public Clock {
- public:
-  AlternatingClock(const LocalTime& first, const LocalTime& second) : readings_{first, second} {}
-  LocalTime now() override {
-    const LocalTime t = readings_[next_];
-    next_ = 1 - next_;
-    return t;
-  }
-
- private:
-  std::array<LocalTime, 2> readings_;
-  std::size_t next_ = 0;
 };
 
 // The UI thread's queue, run by the benchmark's thread as the event loop runs it.
@@ -140,16 +95,13 @@ MqttSettings brokerSettings() {
 // MainForm with the MQTT device connected, in a folder of its own (the journal goes there).
 struct Rig {
   explicit Rig(Clock& clock) : form(view, board, slot, clock, systemFileOps()) {
-    static const bool inFolder = [] {
-      std::string t = (std::filesystem::temp_directory_path() / "dorvan-mqtt-bench-XXXXXX").string();
-      return mkdtemp(t.data()) && chdir(t.c_str()) == 0;
-    }();
+    bench::benchFolder();
     form.takeStartArguments({"1"});
     form.Form_Load();
     form.observe(connected);
     device.emplace(form, ui, brokerSettings(), "1.0");
     const auto until = Steady::now() + std::chrono::seconds(5);
-    while (inFolder && !connected.connected && Steady::now() < until) ui.runPending(std::chrono::milliseconds(50));
+    while (!connected.connected && Steady::now() < until) ui.runPending(std::chrono::milliseconds(50));
   }
   bool ok() const { return connected.connected; }
 
@@ -176,10 +128,10 @@ void BM_TickWithMqttConnected(benchmark::State& state) {
   fillRows(rig.form.form(), "08:00:00", "09:00:00");
   for (int i = 0; i < 4; ++i) rig.form.Timer1_Timer();
   rig.ui.runPending(std::chrono::milliseconds(50));
-  const long before = t_allocations;
+  const long before = bench::allocations();
   for (auto _ : state) rig.form.Timer1_Timer();
   state.counters["allocs/tick"] =
-      benchmark::Counter(static_cast<double>(t_allocations - before) / static_cast<double>(state.iterations()));
+      benchmark::Counter(static_cast<double>(bench::allocations() - before) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_TickWithMqttConnected);
 
