@@ -61,8 +61,8 @@ class MqttDevice final : public FormObserver, private MqttEvents {
   bool stopped_ = false;
   bool changesPosted_ = false;
   // What the broker holds from this connection: a next switching, a switch's name.
-  std::array<std::optional<std::string>, 10> nextSent_;
-  std::array<std::optional<std::string>, 10> nameSent_;
+  std::array<std::optional<std::string>, kPortCount> nextSent_;
+  std::array<std::optional<std::string>, kPortCount> nameSent_;
   std::optional<std::chrono::steady_clock::time_point> lastBadCommand_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   MqttClient client_;  // last: its thread starts once everything above is ready
