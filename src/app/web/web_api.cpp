@@ -14,6 +14,7 @@
 #include "base/utf8.h"
 #include "journal/journal.h"
 #include "scheduler/scheduler.h"
+#include "stages/stage_selector.h"
 
 namespace dorvan::web {
 
@@ -21,10 +22,7 @@ using nlohmann::json;
 
 namespace {
 
-// The window's KADEME 1 … KADEME7 buttons, then KAYDET.
-constexpr std::array<ControlId, 7> kStageButtons{controlId("Command25"), controlId("Command34"), controlId("Command33"),
-                                                 controlId("Command32"), controlId("Command31"), controlId("Command29"),
-                                                 controlId("Command28")};
+// KAYDET; the stage buttons are the stage selector's table.
 constexpr ControlId kSaveButton = controlId("Command27");
 
 const char* stateWord(PortState s) { return s == PortState::On ? "on" : "off"; }
@@ -269,7 +267,7 @@ Routed route(const HttpRequest& request, const JournalTail& journal) {
   if (path.substr(0, stages.size()) == stages) {
     const std::optional<int> stage = numberIn(path.substr(stages.size()), 1, 7);
     if (!stage) return {jsonError(404, "Böyle bir kademe yok; kademeler 1-7."), {}};
-    return routeButton(request, kStageButtons[*stage - 1], stage);
+    return routeButton(request, controlId(kStageButtons[*stage - 1].button), stage);
   }
   return {notFound(), {}};
 }
