@@ -34,16 +34,6 @@ std::string_view description(MainForm& form, int port) {
   return form.form().text(controlId(kPortGrid[port - 1].description));
 }
 
-// The port a schedule box belongs to; 0 for none.
-int portOfBox(ControlId box) {
-  for (int p = 1; p <= kPortCount; ++p) {
-    const PortRow& row = kPortGrid[p - 1];
-    for (std::string_view name : {row.description, row.startDate, row.startTime, row.endDate, row.endTime})
-      if (controlId(name) == box) return p;
-  }
-  return 0;
-}
-
 std::string nextSwitchingText(MainForm& form, int port) {
   const std::optional<Switching> next = nextSwitching(form.form(), kPortTable[port - 1], wallSecond(form.now()));
   return next ? isoLocal(localTimeOf(next->at)) : std::string();
@@ -87,9 +77,8 @@ void MqttDevice::boardChanged(bool present) {
 
 void MqttDevice::journalLine(std::string_view line) { publish(mqtt::journalTopic(id_), std::string(line), false); }
 
-void MqttDevice::boxChanged(ControlId box) {
-  if (portOfBox(box)) publishChangesSoon();
-}
+// Every box MainForm tells of is a schedule box: its port's name or next switching may have moved.
+void MqttDevice::boxChanged(ControlId) { publishChangesSoon(); }
 
 void MqttDevice::publishChangesSoon() {
   if (!connected_ || changesPosted_) return;
