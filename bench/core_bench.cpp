@@ -12,6 +12,7 @@
 #include "bench_fakes.h"
 #include "journal/journal.h"
 #include "scheduler/scheduler.h"
+#include "scheduler/sun.h"
 #include "stages/schedule_table.h"
 #include "stages/stage_file.h"
 
@@ -41,7 +42,10 @@ struct TickRig {
       : folder(benchFolder()),
         form(view),
         journal(systemFileOps(), clock, problems),
-        ports(form, library, report, journal) {}
+        almanac(clock),
+        ports(form, library, report, journal) {
+    almanac.setPlace(Location{39.9334, 32.8597});  // Ankara
+  }
   std::string folder;  // worked in from here on
   NullView view;
   NullLibrary library;
@@ -49,6 +53,7 @@ struct TickRig {
   FormState form;
   Report report{};
   Journal journal;
+  Almanac almanac;
   PortSwitch ports;
   ClockTick tick;
 };
@@ -56,10 +61,10 @@ struct TickRig {
 // Ticks `warmUp` times (the clock labels get their storage), then measures the ticks,
 // `ticksPerIteration` of them an iteration, and counts their heap allocations.
 void measureTicks(benchmark::State& state, TickRig& rig, Clock& clock, int warmUp, int ticksPerIteration = 1) {
-  for (int i = 0; i < warmUp; ++i) rig.tick.run(rig.form, clock, rig.ports);
+  for (int i = 0; i < warmUp; ++i) rig.tick.run(rig.form, clock, rig.almanac, rig.ports);
   const long before = allocations();
   for (auto _ : state)
-    for (int i = 0; i < ticksPerIteration; ++i) rig.tick.run(rig.form, clock, rig.ports);
+    for (int i = 0; i < ticksPerIteration; ++i) rig.tick.run(rig.form, clock, rig.almanac, rig.ports);
   state.counters["allocs/tick"] = benchmark::Counter(static_cast<double>(allocations() - before) /
                                                      static_cast<double>(ticksPerIteration * state.iterations()));
 }
@@ -165,6 +170,41 @@ void BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick(benchmark::Stat
   measureTicks(state, rig, clock, 4, 2);
 }
 BENCHMARK(BM_CatchUpTickAfterThreeDaysOverRepeatWordsPlusOrdinaryTick);
+
+// Every time box holds a sun word or a duration: a sun time is worked out once a day
+// per box, and a tick compares seconds. The clock walks through the whole day, past
+// sunrise and sunset, and back to its start.
+void BM_TickFullTableOfSunWordsAndDurations(benchmark::State& state) {
+  static constexpr std::array<std::array<std::string_view, 4>, 4> kRows{{
+      {"HER GÜN", "BATIŞ", "", "+4 SA"},
+      {"HAFTA İÇİ", "DOĞUŞ-30", "", "+20 DK"},
+      {"HER GÜN", "DOĞUŞ+15", "HER GÜN", "BATIŞ-10"},
+      {"CUMARTESİ", "BATIŞ+99", "PAZAR", "DOĞUŞ"},
+  }};
+  SteppingClock clock;
+  TickRig rig(clock);
+  for (int p = 0; p < kPortCount; ++p) {
+    const PortRow& row = kPortGrid[p];
+    const std::array<std::string_view, 4>& r = kRows[p % kRows.size()];
+    rig.form.acceptTyped(controlId(row.startDate), r[0]);
+    rig.form.acceptTyped(controlId(row.startTime), r[1]);
+    rig.form.acceptTyped(controlId(row.endDate), r[2]);
+    rig.form.acceptTyped(controlId(row.endTime), r[3]);
+  }
+  measureTicks(state, rig, clock, 20);
+}
+BENCHMARK(BM_TickFullTableOfSunWordsAndDurations);
+
+// What one sunrise costs when a day's sun time is worked out.
+void BM_OneSunrise(benchmark::State& state) {
+  const Location ankara{39.9334, 32.8597};
+  UtcSecond noon = 1796558400;  // 2026-12-06 12:00 UTC
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(sunEvent(SunEvent::Rise, ankara, noon));
+    noon += kSecondsPerDay;
+  }
+}
+BENCHMARK(BM_OneSunrise);
 
 // 07:30:00 and 07:30:01 in turn, every port starting in the one and ending in the
 // other: each tick switches all ten ports to the other state, ten journal lines.

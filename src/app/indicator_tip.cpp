@@ -3,7 +3,7 @@
 namespace dorvan {
 
 std::string indicatorTip(const FormState& form, const PortControls& port, const std::optional<PortRecord>& last,
-                         WallSecond now) {
+                         WallSecond now, const Almanac& almanac) {
   using namespace journal_events;
   const bool on = last && last->state == PortState::On;
   std::string tip(kPortGrid[port.port - 1].portCaption);
@@ -17,7 +17,7 @@ std::string indicatorTip(const FormState& form, const PortControls& port, const 
     appendCause(tip, last->cause, last->instant, last->who);
     tip += '.';
   }
-  if (const std::optional<Switching> next = nextSwitching(form, port, now)) {
+  if (const std::optional<Switching> next = nextSwitching(form, port, now, almanac)) {
     tip += " Sıradaki: ";
     tip += stateWord(next->state);
     tip += ", ";

@@ -14,6 +14,6 @@ namespace dorvan {
 // Sıradaki: KAPALI, 08.12.2026 08:00:00." on one line; "Son" is left out for a port not
 // switched in this run, "Sıradaki" for one with nothing after `now` that can fire.
 std::string indicatorTip(const FormState& form, const PortControls& port, const std::optional<PortRecord>& last,
-                         WallSecond now);
+                         WallSecond now, const Almanac& almanac);
 
 }  // namespace dorvan

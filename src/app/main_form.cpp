@@ -37,7 +37,8 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
       clock_(clock),
       files_(files),
       form_(view),
-      marks_(view),
+      almanac_(clock),
+      marks_(view, almanac_),
       journal_(files, clock, *this),
       link_(library, slot, *this),
       selector_(form_, files, *this, journal_),
@@ -70,7 +71,7 @@ void MainForm::Form_Shown() {
   selector_.pressStageButton(start_.stage);
   // A stop while the stage's message was open: nothing more is switched.
   if (unloaded_) return;
-  tick_.resume(form_, clock_, ports_);
+  tick_.resume(form_, clock_, almanac_, ports_);
 }
 
 void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
@@ -86,7 +87,7 @@ void MainForm::click(ControlId button) {
 }
 
 void MainForm::Timer1_Timer() {
-  if (!unloaded_) tick_.run(form_, clock_, ports_);
+  if (!unloaded_) tick_.run(form_, clock_, almanac_, ports_);
 }
 
 void MainForm::doubleClick(ControlId indicator) {
@@ -115,7 +116,13 @@ std::vector<std::string> MainForm::clickFromRemote(ControlId button) {
 std::string MainForm::indicatorToolTip(ControlId indicator) {
   const PortControls* port = portWithIndicator(indicator);
   if (!port) return {};
-  return indicatorTip(form_, *port, ports_.last(port->port), wallSecond(clock_.now()));
+  return indicatorTip(form_, *port, ports_.last(port->port), wallSecond(clock_.now()), almanac_);
+}
+
+void MainForm::setPlace(std::optional<Location> place) {
+  if (almanac_.place() == place) return;
+  almanac_.setPlace(place);
+  marks_.refresh(form_);
 }
 
 // A board that comes back (a USB glitch, its own power gone) has every relay off.

@@ -79,6 +79,9 @@ class MainForm final : public DeviceEvents,
   const std::optional<PortRecord>& lastSwitching(int port) const { return ports_.last(port); }
   // The clock now, as the tick reads it.
   LocalTime now() { return clock_.now(); }
+  // Where DORVAN is, from the settings file: the sun words fire only once it is known.
+  void setPlace(std::optional<Location> place);
+  const Almanac& almanac() const { return almanac_; }
 
   // What the indicator's tooltip says now; asked each time the tooltip is about to show.
   std::string indicatorToolTip(ControlId indicator);
@@ -118,6 +121,7 @@ class MainForm final : public DeviceEvents,
   Clock& clock_;
   FileOps& files_;
   FormState form_;
+  Almanac almanac_;
   BoxMarks marks_;
   Journal journal_;
   HIDDLLInterface link_;

@@ -35,7 +35,7 @@ std::string_view description(MainForm& form, int port) {
 }
 
 std::string nextSwitchingText(MainForm& form, int port) {
-  const std::optional<Switching> next = nextSwitching(form.form(), kPortTable[port - 1], wallSecond(form.now()));
+  const std::optional<Switching> next = nextSwitching(form.form(), kPortTable[port - 1], wallSecond(form.now()), form.almanac());
   return next ? isoLocal(localTimeOf(next->at)) : std::string();
 }
 

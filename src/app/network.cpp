@@ -23,15 +23,23 @@ Settings Network::readSettingsFile() {
   const FileResult r = readWholeFile(files_, kSettingsFile, kMaxSettingsFile, bytes);
   if (r.error == FileError::NotFound) return {};
   if (!r.ok()) {
-    tell(messages::settingsUnreadable(kSettingsFile, r));
+    unreadable_ = messages::settingsUnreadable(kSettingsFile, r);
     return {};
   }
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   return readSettings(text, computerName());
 }
 
+void Network::load() {
+  settings_ = readSettingsFile();
+  loaded_ = true;
+  form_.setPlace(settings_.place);
+}
+
 void Network::start() {
-  const Settings settings = readSettingsFile();
+  if (!loaded_) load();
+  const Settings& settings = settings_;
+  if (unreadable_) tell(*unreadable_);
   for (const std::string& problem : settings.problems) tell(problem);
   if (settings.holdsPassword && readableByOthers(kSettingsFile))
     tell(messages::settingsReadableByOthers(kSettingsFile));

@@ -1,5 +1,6 @@
-// DORVAN on the network: what ag.txt asks for, started once the window is shown and
-// stopped before it goes. Without ag.txt nothing here runs.
+// What the settings file ag.txt asks for: where DORVAN is, known before the window is
+// shown, and the network, started once it is shown and stopped before it goes.
+// Without ag.txt nothing here runs.
 #pragma once
 
 #include <memory>
@@ -20,8 +21,11 @@ class Network {
   Network(const Network&) = delete;
   Network& operator=(const Network&) = delete;
 
-  // On the UI thread, once the window is shown: reads ag.txt, says what is wrong in
-  // it, and starts what it asks for.
+  // Before the window is loaded, so that the first tick knows it: reads ag.txt and
+  // tells MainForm where DORVAN is. What is wrong in the file is said by start().
+  void load();
+  // On the UI thread, once the window is shown: says what is wrong in ag.txt, and
+  // starts what it asks for.
   void start();
   // On the UI thread, before the window goes: says goodbye where that is due and
   // ends every thread of the network. Safe to call twice.
@@ -32,6 +36,9 @@ class Network {
   void tell(std::string_view text) { form_.reportProblem(text); }
   Settings readSettingsFile();
 
+  Settings settings_;
+  std::optional<std::string> unreadable_;  // why ag.txt could not be read
+  bool loaded_ = false;
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;

@@ -18,10 +18,22 @@ struct LocalTime {
   int millisecond;
 };
 
+// A second of the wall clock as it is shown, counted from 01.01.1970 00:00:00 of that
+// clock: no time zone, so a daylight-saving jump forward is a gap like any other.
+using WallSecond = std::int64_t;
+// A second of UTC, counted from 01.01.1970 00:00:00 UTC: what the sun keeps to, and
+// what elapsed time is counted in.
+using UtcSecond = std::int64_t;
+
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual LocalTime now() = 0;
+  // How this clock's wall seconds and UTC map onto each other, as its time zone and
+  // daylight-saving rules say. A wall second that a change skips or shows twice maps
+  // as the platform maps it. The computer's own zone unless a clock says otherwise.
+  virtual WallSecond wallOf(UtcSecond s) const;
+  virtual UtcSecond utcOf(WallSecond s) const;
 };
 
 // base/posix/system_clock.cpp, base/win32/system_clock.cpp
@@ -38,9 +50,6 @@ using DateText = std::array<char, 10>;
 TimeText formatTime(const LocalTime& t);
 DateText formatDate(const LocalTime& t);
 
-// A second of the wall clock as it is shown, counted from 01.01.1970 00:00:00 of that
-// clock: no time zone, so a daylight-saving jump forward is a gap like any other.
-using WallSecond = std::int64_t;
 inline constexpr WallSecond kSecondsPerDay = 86400;
 WallSecond wallSecond(const LocalTime& t);
 // The day of the date shown, counted from 01.01.1970.

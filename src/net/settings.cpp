@@ -6,7 +6,7 @@
 namespace dorvan {
 namespace {
 
-enum class Feature : std::uint8_t { None, Mqtt, Web };
+enum class Feature : std::uint8_t { None, Mqtt, Web, Place };
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
@@ -21,6 +21,7 @@ std::string_view trim(std::string_view s) {
 Feature featureOfWord(std::string_view word) {
   if (word.starts_with("mqtt")) return Feature::Mqtt;
   if (word.starts_with("web")) return Feature::Web;
+  if (word.starts_with("konum")) return Feature::Place;
   return Feature::None;
 }
 
@@ -28,9 +29,36 @@ std::string_view featureOffText(Feature f) {
   switch (f) {
     case Feature::Mqtt: return " MQTT kapalı kalacak.";
     case Feature::Web: return " Web sayfası kapalı kalacak.";
+    case Feature::Place: return " DOĞUŞ ve BATIŞ hiç gelmeyecek.";
     case Feature::None: break;
   }
   return "";
+}
+
+// A '#' after a blank starts a comment, so that a value may be followed by one.
+std::string_view withoutComment(std::string_view line) {
+  for (std::size_t i = 1; i < line.size(); ++i)
+    if (line[i] == '#' && (line[i - 1] == ' ' || line[i - 1] == '\t')) return line.substr(0, i);
+  return line;
+}
+
+// "41.0082", "-15", "+28.5": digits with a point for the decimal mark, and no leading
+// zero before another digit, which is what "41,0082" split at its comma leaves.
+std::optional<double> degreesIn(std::string_view text) {
+  const bool plus = text.starts_with('+');
+  if (plus) text.remove_prefix(1);  // from_chars takes a minus only
+  const std::string_view digits = !plus && text.starts_with('-') ? text.substr(1) : text;
+  const std::size_t point = digits.find('.');
+  const std::string_view whole = digits.substr(0, point);
+  const std::string_view fraction = point == std::string_view::npos ? "1" : digits.substr(point + 1);
+  const auto allDigits = [](std::string_view d) {
+    return !d.empty() && d.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!allDigits(whole) || !allDigits(fraction) || (whole.size() > 1 && whole.front() == '0')) return std::nullopt;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
 }
 
 std::optional<std::uint16_t> tcpPort(std::string_view text) {
@@ -103,11 +131,12 @@ class Reader {
   void setMqttDiscovery(std::string_view v);
   void setWeb(std::string_view v);
   void setWebPassword(std::string_view v) { web_.password = v; }
+  void setPlace(std::string_view v);
 
   // The reason is said after the file and the line; the feature's consequence follows.
   void problem(Feature feature, std::string_view reason);
 
-  static constexpr std::array<Key, 7> kKeys{{
+  static constexpr std::array<Key, 8> kKeys{{
       {"mqtt", Feature::Mqtt, &Reader::setMqtt, false},
       {"mqtt_kullanici", Feature::Mqtt, &Reader::setMqttUser, false},
       {"mqtt_parola", Feature::Mqtt, &Reader::setMqttPassword, true},
@@ -115,10 +144,12 @@ class Reader {
       {"mqtt_kesif", Feature::Mqtt, &Reader::setMqttDiscovery, false},
       {"web", Feature::Web, &Reader::setWeb, false},
       {"web_parola", Feature::Web, &Reader::setWebPassword, true},
+      {"konum", Feature::Place, &Reader::setPlace, false},
   }};
 
   MqttSettings mqtt_;
   WebSettings web_;
+  std::optional<Location> place_;
   bool mqttAsked_ = false;
   bool webAsked_ = false;
   int webLine_ = 0;
@@ -143,7 +174,7 @@ void Reader::problem(Feature feature, std::string_view reason) {
 
 void Reader::line(int number, std::string_view text) {
   lineNumber_ = number;
-  text = trim(text);
+  text = trim(withoutComment(text));
   if (text.empty() || text.front() == '#') return;
   const std::size_t eq = text.find('=');
   if (eq == std::string_view::npos) {
@@ -206,6 +237,26 @@ void Reader::setWeb(std::string_view v) {
   web_.port = *port;
 }
 
+void Reader::setPlace(std::string_view v) {
+  place_.reset();
+  const std::size_t comma = v.find(',');
+  const std::optional<double> latitude =
+      comma == std::string_view::npos ? std::nullopt : degreesIn(trim(v.substr(0, comma)));
+  const std::optional<double> longitude =
+      comma == std::string_view::npos ? std::nullopt : degreesIn(trim(v.substr(comma + 1)));
+  if (!latitude || !longitude)
+    return problem(Feature::Place, "konum \"" + std::string(v) +
+                                       "\" anlaşılamadı: virgülle ayrılmış iki sayı olmalı, enlem ve boylam, ondalık "
+                                       "ayırıcı nokta (örneğin konum = 41.0082, 28.9784).");
+  if (*latitude < -90 || *latitude > 90)
+    return problem(Feature::Place, "enlem -90 ile 90 arasında olmalı (\"" + std::string(trim(v.substr(0, comma))) +
+                                       "\"); kuzey artı, güney eksidir.");
+  if (*longitude < -180 || *longitude > 180)
+    return problem(Feature::Place, "boylam -180 ile 180 arasında olmalı (\"" + std::string(trim(v.substr(comma + 1))) +
+                                       "\"); doğu artı, batı eksidir.");
+  place_ = Location{*latitude, *longitude};
+}
+
 Settings Reader::finish() {
   // Only now is it known whether a password came, on whatever line.
   if (webAsked_ && !webBad_ && web_.password.empty() && !isLoopback(web_.address)) {
@@ -216,6 +267,7 @@ Settings Reader::finish() {
   Settings s;
   if (mqttAsked_ && !mqttBad_) s.mqtt = std::move(mqtt_);
   if (webAsked_ && !webBad_) s.web = std::move(web_);
+  s.place = place_;
   s.problems = std::move(problems_);
   s.holdsPassword = holdsPassword_;
   return s;

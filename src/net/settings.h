@@ -1,6 +1,7 @@
-// The network settings file ag.txt, beside the stage files: UTF-8 (a byte-order mark
-// is allowed), one "key = value" a line, blank lines and lines starting with '#'
-// ignored. Without the file, or without a feature's key, that feature stays off.
+// The settings file ag.txt, beside the stage files: UTF-8 (a byte-order mark is
+// allowed), one "key = value" a line, blank lines and lines starting with '#' ignored,
+// and a '#' after a blank starts a comment. Without the file, or without a feature's
+// key, that feature stays off.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scheduler/sun.h"
 
 namespace dorvan {
 
@@ -32,6 +35,7 @@ struct WebSettings {
 struct Settings {
   std::optional<MqttSettings> mqtt;
   std::optional<WebSettings> web;
+  std::optional<Location> place;  // "konum": where the sun words are reckoned for
   // Each said in Turkish, naming the file and the line: "ag.txt, satır 3: …". The
   // feature a bad line belongs to stays off; everything else runs.
   std::vector<std::string> problems;

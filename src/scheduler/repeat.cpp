@@ -49,91 +49,40 @@ constexpr std::array<TurkishLetter, 12> kTurkishLetters{{
     {U'ü', 'U'},
 }};
 
-// The character at pos as a repeat word's letter (a Latin capital or the space), moving
-// pos past it; 0 for a character no repeat word holds.
+// The character at pos as a word's character (a Latin capital, a digit, the space, '+' or
+// '-'), moving pos past it; 0 for a character no word holds.
 char latinCapitalAt(std::string_view text, std::size_t& pos) {
   const char32_t c = utf8::next(text, pos);
-  if (c == U' ' || (c >= U'A' && c <= U'Z')) return static_cast<char>(c);
+  if (c == U' ' || c == U'+' || c == U'-' || (c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z'))
+    return static_cast<char>(c);
   if (c >= U'a' && c <= U'z') return static_cast<char>(c - U'a' + U'A');
   for (const TurkishLetter& l : kTurkishLetters)
     if (l.letter == c) return l.latin;
   return 0;
 }
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
-
-// How many days from a day of this weekday, going back (step -1) or on (step 1), the
-// nearest day of `days` is: 0 to 6.
-int daysTo(Weekdays days, int weekday, int step) {
-  for (int n = 0; n < 7; ++n)
-    if ((days >> ((weekday + step * n + 7) % 7)) & 1) return n;
-  return 0;  // no word names no day
-}
-
 }  // namespace
 
-std::optional<Weekdays> repeatWord(std::string_view text) {
-  std::array<char, kLongestWord> latin{};
+std::optional<std::string_view> foldToLatin(std::string_view text, std::span<char> out) {
   std::size_t length = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     const char c = latinCapitalAt(text, pos);
-    if (c == 0 || length == latin.size()) return std::nullopt;
-    latin[length++] = c;
+    if (c == 0 || length == out.size()) return std::nullopt;
+    out[length++] = c;
   }
-  const std::string_view folded(latin.data(), length);
+  return std::string_view(out.data(), length);
+}
+
+std::optional<Weekdays> repeatWord(std::string_view text) {
+  std::array<char, kLongestWord> latin{};
+  const std::optional<std::string_view> folded = foldToLatin(text, latin);
+  if (!folded) return std::nullopt;
   for (const RepeatWord& w : kRepeatWords)
-    if (w.latin == folded) return w.days;
+    if (w.latin == *folded) return w.days;
   return std::nullopt;
 }
 
 // 01.01.1970 was a Thursday.
 int weekdayOf(std::int64_t day) { return static_cast<int>(((day % 7) + 7 + 3) % 7); }
-
-Instant readInstant(std::string_view date, std::string_view time) {
-  const std::optional<int> second = secondOfDay(time);
-  if (!second) return {};
-  if (const std::optional<std::int64_t> day = dayOf(date))
-    return {Instant::Kind::Once, *day * kSecondsPerDay + *second, 0, 0};
-  if (const std::optional<Weekdays> days = repeatWord(date)) return {Instant::Kind::Weekly, 0, *days, *second};
-  return {};
-}
-
-std::optional<WallSecond> latestOccurrence(const Instant& instant, WallSecond after, WallSecond upTo) {
-  switch (instant.kind) {
-    case Instant::Kind::Never: return std::nullopt;
-    case Instant::Kind::Once:
-      if (instant.once > after && instant.once <= upTo) return instant.once;
-      return std::nullopt;
-    case Instant::Kind::Weekly: {
-      std::int64_t day = floorDiv(upTo, kSecondsPerDay);
-      if (day * kSecondsPerDay + instant.secondOfDay > upTo) --day;
-      day -= daysTo(instant.days, weekdayOf(day), -1);
-      const WallSecond at = day * kSecondsPerDay + instant.secondOfDay;
-      if (at > after) return at;
-      return std::nullopt;
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<WallSecond> nextOccurrence(const Instant& instant, WallSecond after) {
-  switch (instant.kind) {
-    case Instant::Kind::Never: return std::nullopt;
-    case Instant::Kind::Once:
-      if (instant.once > after) return instant.once;
-      return std::nullopt;
-    case Instant::Kind::Weekly: {
-      std::int64_t day = floorDiv(after, kSecondsPerDay);
-      if (day * kSecondsPerDay + instant.secondOfDay <= after) ++day;
-      day += daysTo(instant.days, weekdayOf(day), 1);
-      return day * kSecondsPerDay + instant.secondOfDay;
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<WallSecond> nextOccurrence(std::string_view date, std::string_view time, WallSecond after) {
-  return nextOccurrence(readInstant(date, time), after);
-}
 
 }  // namespace dorvan

@@ -18,25 +18,14 @@ bool instantIs(const FormState& form, ControlId dateBox, ControlId timeBox, cons
   return dateMatches & timeMatches;
 }
 
-// The state the port's latest instant in (after, upTo] asks for, and that instant. When
+// The state the window's latest instant in (after, upTo] asks for, and that instant. When
 // its start and end are the same second the end wins, as the order of a tick's checks leaves it.
-std::optional<Switching> latestSwitch(const Instant& start, const Instant& end, WallSecond after, WallSecond upTo) {
-  const std::optional<WallSecond> on = latestOccurrence(start, after, upTo);
-  const std::optional<WallSecond> off = latestOccurrence(end, after, upTo);
+std::optional<Switching> latestSwitch(const Window& window, WallSecond after, WallSecond upTo, const Almanac& almanac) {
+  const std::optional<WallSecond> on = latestOccurrence(window, Edge::Start, after, upTo, almanac);
+  const std::optional<WallSecond> off = latestOccurrence(window, Edge::End, after, upTo, almanac);
   if (off && (!on || *off >= *on)) return Switching{PortState::Off, *off};
   if (on) return Switching{PortState::On, *on};
   return std::nullopt;
-}
-
-// One report per port, in port order, however many of its instants fell in the span.
-void switchToLatest(const FormState& form, InstantCache& instants, WallSecond after, WallSecond upTo, PortSwitch& ports,
-                    SwitchCause cause, const LocalTime& now) {
-  for (const PortControls& p : kPortTable) {
-    const Instant& start = instants.of(form, p.startDate, p.startTime);
-    const Instant& end = instants.of(form, p.endDate, p.endTime);
-    if (const std::optional<Switching> s = latestSwitch(start, end, after, upTo))
-      ports.turn(p, s->state, cause, now, s->at);
-  }
 }
 
 // Switchings that carry out an instant; by hand and re-arming carry out none.
@@ -52,9 +41,12 @@ const PortControls* portWithIndicator(ControlId id) {
   return nullptr;
 }
 
-std::optional<Switching> nextSwitching(const FormState& form, const PortControls& p, WallSecond after) {
-  const std::optional<WallSecond> on = nextOccurrence(form.text(p.startDate), form.text(p.startTime), after);
-  const std::optional<WallSecond> off = nextOccurrence(form.text(p.endDate), form.text(p.endTime), after);
+std::optional<Switching> nextSwitching(const FormState& form, const PortControls& p, WallSecond after,
+                                       const Almanac& almanac) {
+  const Window window =
+      readWindow(form.text(p.startDate), form.text(p.startTime), form.text(p.endDate), form.text(p.endTime));
+  const std::optional<WallSecond> on = nextOccurrence(window, Edge::Start, after, almanac);
+  const std::optional<WallSecond> off = nextOccurrence(window, Edge::End, after, almanac);
   if (off && (!on || *off <= *on)) return Switching{PortState::Off, *off};
   if (on) return Switching{PortState::On, *on};
   return std::nullopt;
@@ -101,7 +93,27 @@ void PortSwitch::resendCommanded(const LocalTime& now) {
       turn(p, l->state, SwitchCause::Rearm, now, wallSecond(now));
 }
 
-void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
+// One report per port, in port order, however many of its instants fell in the span.
+void ClockTick::switchToLatest(const FormState& form, const Almanac& almanac, WallSecond after, WallSecond upTo,
+                               PortSwitch& ports, SwitchCause cause, const LocalTime& now) {
+  for (const PortControls& p : kPortTable) {
+    const Window& window = windows_.of(form, p, almanac);
+    if (const std::optional<Switching> s = latestSwitch(window, after, upTo, almanac))
+      ports.turn(p, s->state, cause, now, s->at);
+  }
+}
+
+// A time the clock shows is compared as text, as the boxes read; the sun and durations
+// by the second worked out for them.
+bool ClockTick::due(const FormState& form, const PortControls& p, const Window& window, Edge edge, const Shown& shown,
+                    const Almanac& almanac) {
+  if (computed(window, edge)) return windows_.dueAt(p.port, edge, shown.second, almanac);
+  if (edge == Edge::Start)
+    return instantIs(form, p.startDate, p.startTime, window.start, shown.date, shown.time, shown.weekday);
+  return instantIs(form, p.endDate, p.endTime, window.end, shown.date, shown.time, shown.weekday);
+}
+
+void ClockTick::run(FormState& form, Clock& clock, const Almanac& almanac, PortSwitch& ports) {
   // One reading for both texts: two could straddle midnight and show today's time with tomorrow's date.
   const LocalTime now = clock.now();
   const TimeText time = formatTime(now);
@@ -113,26 +125,23 @@ void ClockTick::run(FormState& form, Clock& clock, PortSwitch& ports) {
   // carried out now. A clock set back catches up nothing: its seconds come again.
   const WallSecond shown = wallSecond(now);
   if (lastShown_ && shown > *lastShown_ + 1)
-    switchToLatest(form, instants_, *lastShown_, shown - 1, ports, SwitchCause::Late, now);
+    switchToLatest(form, almanac, *lastShown_, shown - 1, ports, SwitchCause::Late, now);
   lastShown_ = shown;
 
   // The captions as shown: all twenty checks of this tick see the same instant.
-  const std::string_view shownTime = form.text(kTimeLabel);
-  const std::string_view shownDate = form.text(kDateLabel);
-  const int weekday = weekdayOf(dayNumber(now));
+  const Shown seen{shown, form.text(kDateLabel), form.text(kTimeLabel), weekdayOf(dayNumber(now))};
   for (const PortControls& p : kPortTable) {
-    const Instant& start = instants_.of(form, p.startDate, p.startTime);
-    if (instantIs(form, p.startDate, p.startTime, start, shownDate, shownTime, weekday))
+    const Window& window = windows_.of(form, p, almanac);
+    if (due(form, p, window, Edge::Start, seen, almanac))
       ports.turn(p, PortState::On, SwitchCause::Schedule, now, shown);
-    const Instant& end = instants_.of(form, p.endDate, p.endTime);
-    if (instantIs(form, p.endDate, p.endTime, end, shownDate, shownTime, weekday))
+    if (due(form, p, window, Edge::End, seen, almanac))
       ports.turn(p, PortState::Off, SwitchCause::Schedule, now, shown);
   }
 }
 
-void ClockTick::resume(const FormState& form, Clock& clock, PortSwitch& ports) {
+void ClockTick::resume(const FormState& form, Clock& clock, const Almanac& almanac, PortSwitch& ports) {
   const LocalTime now = clock.now();
-  switchToLatest(form, instants_, std::numeric_limits<WallSecond>::min(), wallSecond(now), ports, SwitchCause::Resume,
+  switchToLatest(form, almanac, std::numeric_limits<WallSecond>::min(), wallSecond(now), ports, SwitchCause::Resume,
                  now);
   lastShown_ = wallSecond(now);
 }

@@ -1,6 +1,6 @@
 // The clock tick: show the time and date, then switch every port whose start or
-// end instant is the current second, and carry out what a late tick skipped. An
-// instant is a date and a time, or a repeat word and a time (scheduler/repeat.h).
+// end instant is the current second, and carry out what a late tick skipped. What the
+// boxes may name is in scheduler/instant.h.
 #pragma once
 
 #include <array>
@@ -14,37 +14,11 @@
 #include "hid/hid_library.h"
 #include "hid/port_command.h"
 #include "journal/journal.h"
-#include "scheduler/instant_cache.h"
+#include "scheduler/almanac.h"
+#include "scheduler/port_table.h"
+#include "scheduler/window_cache.h"
 
 namespace dorvan {
-
-struct PortControls {
-  int port;
-  ControlId startDate;
-  ControlId startTime;
-  ControlId endDate;
-  ControlId endTime;
-  ControlId indicator;
-};
-
-constexpr std::array<PortControls, kPortCount> buildPortTable() {
-  std::array<PortControls, kPortCount> out{};
-  for (int p = 0; p < kPortCount; ++p) {
-    const PortRow& row = kPortGrid[p];
-    out[p] = {p + 1,
-              controlId(row.startDate),
-              controlId(row.startTime),
-              controlId(row.endDate),
-              controlId(row.endTime),
-              controlId(row.indicator)};
-  }
-  return out;
-}
-
-inline constexpr std::array<PortControls, kPortCount> kPortTable = buildPortTable();
-
-// The port whose indicator this is; null for any other control.
-const PortControls* portWithIndicator(ControlId id);
 
 // A state a schedule asks for, and the second of the instant that asks for it.
 struct Switching {
@@ -53,7 +27,8 @@ struct Switching {
 };
 
 // The earliest instant after `after` at which the port's start or end fires.
-std::optional<Switching> nextSwitching(const FormState& form, const PortControls& port, WallSecond after);
+std::optional<Switching> nextSwitching(const FormState& form, const PortControls& port, WallSecond after,
+                                       const Almanac& almanac);
 
 // The last switching of a port in this run.
 struct PortRecord {
@@ -115,17 +90,28 @@ class ClockTick {
  public:
   // One tick. Allocates nothing once the clock labels hold text, however long the
   // gap since the last tick, unless it switches a port.
-  void run(FormState& form, Clock& clock, PortSwitch& ports);
+  void run(FormState& form, Clock& clock, const Almanac& almanac, PortSwitch& ports);
 
   // At a start asked to go on with a stage: every port whose latest instant at or
   // before now is a start is switched on, one whose latest such instant is an end is
   // switched off, a port with none is left alone. The next tick catches up from now.
-  void resume(const FormState& form, Clock& clock, PortSwitch& ports);
+  void resume(const FormState& form, Clock& clock, const Almanac& almanac, PortSwitch& ports);
 
  private:
+  struct Shown {
+    WallSecond second;
+    std::string_view date;
+    std::string_view time;
+    int weekday;
+  };
+  bool due(const FormState& form, const PortControls& port, const Window& window, Edge edge, const Shown& shown,
+           const Almanac& almanac);
+  void switchToLatest(const FormState& form, const Almanac& almanac, WallSecond after, WallSecond upTo,
+                      PortSwitch& ports, SwitchCause cause, const LocalTime& now);
+
   // The clock second the last tick showed; none before the first tick.
   std::optional<WallSecond> lastShown_;
-  InstantCache instants_;
+  WindowCache windows_;
 };
 
 }  // namespace dorvan

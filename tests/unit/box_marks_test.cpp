@@ -9,21 +9,34 @@ namespace {
 
 TEST(BoxMarks, OnlyTheBoxAtFaultIsMarked) {
   constexpr BoxFault N = BoxFault::None;
+  using enum BoxFault;
   struct Row {
-    std::string_view date, time;
-    InstantFaults faults;
+    WindowTexts texts;
+    bool placeKnown;
+    WindowFaults faults;
   };
   const Row rows[] = {
-      {"", "", {N, N}},
-      {"01.01.2020", "23:59:59", {N, N}},  // past: it was due
-      {"hafta ıçi", "00:00:00", {N, N}},
-      {"31.02.2026", "07:30:00", {BoxFault::NotADate, N}},
-      {"HER GÜN ", "07:30:00", {BoxFault::NotADate, N}},
-      {"HER GÜN", "24:00:00", {N, BoxFault::NotATime}},
-      {"HER GÜN", "", {N, BoxFault::TimeMissing}},
-      {"x", "07:30", {BoxFault::NotADate, BoxFault::NotATime}},
+      {{"", "", "", ""}, false, {}},
+      {{"01.01.2020", "23:59:59", "", ""}, false, {}},  // past: it was due
+      {{"hafta ıçi", "00:00:00", "", ""}, false, {}},
+      {{"31.02.2026", "07:30:00", "", ""}, false, {NotADate, N, N, N}},
+      {{"HER GÜN ", "07:30:00", "", ""}, false, {NotADate, N, N, N}},
+      {{"HER GÜN", "24:00:00", "", ""}, false, {N, NotATime, N, N}},
+      {{"HER GÜN", "", "", ""}, false, {N, TimeMissing, N, N}},
+      {{"x", "07:30", "", ""}, false, {NotADate, NotATime, N, N}},
+      {{"", "", "CUMA", "07:30"}, false, {N, N, N, NotAnEndTime}},
+      {{"HER GÜN", "BATIŞ+30", "HER GÜN", "doğuş"}, true, {}},
+      {{"HER GÜN", "BATIŞ+30", "HER GÜN", "doğuş"}, false, {N, NoPlace, N, NoPlace}},
+      {{"HER GÜN", "BATIŞ", "", "+4 SA"}, true, {}},
+      {{"HER GÜN", "BATIŞ", "", "+4 SA"}, false, {N, NoPlace, N, DurationWithoutStart}},
+      {{"HER GÜN", "+4 SA", "", ""}, true, {N, DurationInStart, N, N}},
+      {{"HER GÜN", "18:00:00", "HER GÜN", "+4 SA"}, true, {N, N, DurationWithDate, DurationWithDate}},
+      {{"", "", "", "+20 DK"}, true, {N, N, N, DurationWithoutStart}},
+      {{"HER GN", "18:00:00", "", "+20 DK"}, true, {NotADate, N, N, DurationWithoutStart}},
   };
-  for (const Row& r : rows) EXPECT_EQ(faultsOf(r.date, r.time), r.faults) << r.date << "|" << r.time;
+  for (const Row& r : rows)
+    EXPECT_EQ(faultsOf(r.texts, r.placeKnown), r.faults)
+        << r.texts.startDate << "|" << r.texts.startTime << "|" << r.texts.endDate << "|" << r.texts.endTime;
 }
 
 using Marked = std::map<std::string, std::string>;
@@ -34,7 +47,7 @@ TEST_F(Marks, FollowEveryChangeOfEitherBoxTypedOrLoaded) {
   type("Text1", "7:30");  // a description is never marked
   type("Text5", "07:30");
   EXPECT_EQ(view.marks, (Marked{{"Text2", std::string(faultText(BoxFault::DateMissing))},
-                                {"Text5", "Saat SS:DD:ss biçiminde yazılmalı, örneğin 07:30:00."}}));
+                                {"Text5", std::string(faultText(BoxFault::NotATime))}}));
   type("Text5", "07:30:00");
   type("Text2", "her gün");
   EXPECT_TRUE(view.marks.empty());
@@ -45,6 +58,12 @@ TEST_F(Marks, FollowEveryChangeOfEitherBoxTypedOrLoaded) {
   press("Command25");
   EXPECT_EQ(view.marks, (Marked{{"Text37", std::string(faultText(BoxFault::NotADate))},
                                 {"Text35", std::string(faultText(BoxFault::TimeMissing))}}));
+
+  type("Text6", "BATIŞ");  // port 2's start time: a sun word waits for the place
+  type("Text4", "HER GÜN");
+  EXPECT_EQ(view.marks.at("Text6"), faultText(BoxFault::NoPlace));
+  form.setPlace(Location{41.0082, 28.9784});
+  EXPECT_FALSE(view.marks.contains("Text6"));
 }
 
 }  // namespace

@@ -88,6 +88,11 @@ class FakeSlot : public WindowProcSlot {
 class FakeClock : public Clock {
  public:
   LocalTime now() override;
+  // Istanbul's fixed UTC+3, unless a test asks for the computer's own zone (and sets TZ).
+  WallSecond wallOf(UtcSecond s) const override { return ownZone ? Clock::wallOf(s) : s + utcOffset; }
+  UtcSecond utcOf(WallSecond s) const override { return ownZone ? Clock::utcOf(s) : s - utcOffset; }
+  std::int64_t utcOffset = 3 * 3600;
+  bool ownZone = false;
   // Each reading returns the next instant of the queue; the last one repeats.
   std::vector<LocalTime> readings;
   std::size_t next = 0;

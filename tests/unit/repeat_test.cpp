@@ -1,9 +1,10 @@
-// Repeat words in the date boxes: which texts are words, the days they name, and when
-// an instant with one falls next.
+// The words of the boxes: repeat words in the date boxes, sun words and durations in the
+// time boxes; which texts are words, what they name, and when an instant falls next.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "scheduler/repeat.h"
+#include "scheduler/instant.h"
+#include "scheduler/time_words.h"
 
 namespace dorvan::test {
 namespace {
@@ -28,11 +29,38 @@ TEST(RepeatWord, WeekdaysOfKnownDates) {
 }
 
 TEST(RepeatWord, TheNextOccurrenceIsStrictlyAfter) {
+  FakeClock clock;
+  const Almanac almanac(clock);
   const WallSecond sunday = wallSecond(at(2026, 12, 6, 7, 30, 0));
-  EXPECT_EQ(nextOccurrence("HER GÜN", "07:30:00", sunday), wallSecond(at(2026, 12, 7, 7, 30, 0)));
-  EXPECT_EQ(nextOccurrence("CUMARTESİ", "07:30:01", sunday), wallSecond(at(2026, 12, 12, 7, 30, 1)));
-  EXPECT_EQ(nextOccurrence("06.12.2026", "07:30:01", sunday), sunday + 1);
-  EXPECT_EQ(nextOccurrence("06.12.2026", "07:30:00", sunday), std::nullopt);
+  const auto next = [&](std::string_view date, std::string_view time) {
+    return nextOccurrence(readInstant(date, time), sunday, almanac);
+  };
+  EXPECT_EQ(next("HER GÜN", "07:30:00"), wallSecond(at(2026, 12, 7, 7, 30, 0)));
+  EXPECT_EQ(next("CUMARTESİ", "07:30:01"), wallSecond(at(2026, 12, 12, 7, 30, 1)));
+  EXPECT_EQ(next("06.12.2026", "07:30:01"), sunday + 1);
+  EXPECT_EQ(next("06.12.2026", "07:30:00"), std::nullopt);
+}
+
+TEST(TimeWords, SunWordsWithAnOffsetOfWholeMinutesAndNothingElse) {
+  const std::pair<std::string_view, SunTime> words[] = {
+      {"DOĞUŞ", {SunEvent::Rise, 0}},       {"BATIŞ", {SunEvent::Set, 0}},    {"batış+30", {SunEvent::Set, 1800}},
+      {"DOGUS-15", {SunEvent::Rise, -900}}, {"Batis+1", {SunEvent::Set, 60}}, {"doğuş-99", {SunEvent::Rise, -5940}},
+      {"BATIş+99", {SunEvent::Set, 5940}},  {"DOĞUS", {SunEvent::Rise, 0}},
+  };
+  for (const auto& [text, sun] : words) EXPECT_EQ(sunWord(text), sun) << text;
+  for (std::string_view text :
+       {"DOĞUŞ ", " BATIŞ", "BATIŞ +30", "BATIŞ+0", "BATIŞ+100", "BATIŞ+030", "BATIŞ+", "BATIŞ-", "BATIŞ+3O",
+        "BATIŞ+30 ", "BATIŞ++3", "GÜNEŞ", "DOĞ", "BATIŞX", "07:30:00", "BATIŞ+1.5", ""})
+    EXPECT_EQ(sunWord(text), std::nullopt) << text;
+}
+
+TEST(TimeWords, DurationsOfSecondsMinutesOrHoursUpTo999) {
+  const std::pair<std::string_view, std::int64_t> words[] = {
+      {"+20 DK", 1200}, {"+4 SA", 14400}, {"+5 SN", 5}, {"+999 SA", 999 * 3600}, {"+1 dk", 60}, {"+30 Sa", 108000}};
+  for (const auto& [text, seconds] : words) EXPECT_EQ(durationWord(text), seconds) << text;
+  for (std::string_view text : {"20 DK", "+20DK", "+20  DK", "+0 DK", "+020 DK", "+1000 SN", "-5 DK", "+5 DAK",
+                                "+5 SN ", " +5 SN", "+ 5 SN", "+5 GÜN", "+"})
+    EXPECT_EQ(durationWord(text), std::nullopt) << text;
 }
 
 }  // namespace

@@ -210,6 +210,99 @@ TEST_F(Tick, ALateTickAcrossAWeekendCarriesOutEachPortsLatestOccurrence) {
   EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{3, 1}, {4, 0}, {5, 1}, {6, 1}, {7, 0}}));
 }
 
+constexpr Location kAnkara{39.9334, 32.8597};
+
+// The second the almanac works out for a local day's sunrise or sunset.
+WallSecond sunOn(const MainForm& form, SunEvent event, LocalTime day) {
+  return *form.almanac().sun(event, dayNumber(day));
+}
+
+TEST_F(Tick, ASunWordFiresInItsComputedSecondWithItsOffsetOnlyOnceItsPlaceIsKnown) {
+  schedule(1, "HER GÜN", "BATIŞ+30");
+  schedule(2, "21.12.2026", "doğuş-15");
+  form.setPlace(kAnkara);
+  const WallSecond set = sunOn(form, SunEvent::Set, at(2026, 12, 21, 0, 0, 0)) + 30 * 60;
+  const WallSecond rise = sunOn(form, SunEvent::Rise, at(2026, 12, 21, 0, 0, 0)) - 15 * 60;
+  for (const WallSecond s : {rise - 1, rise, rise + 1, set - 1, set, set + 1})
+    for (int ms : {0, 500}) {
+      LocalTime t = localTimeOf(s);
+      t.millisecond = ms;
+      tickAt(t);
+    }
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{2, 1}, {2, 1}, {1, 1}, {1, 1}}));
+  form.setPlace(std::nullopt);
+  library.written.clear();
+  tickAt(localTimeOf(set - 86400 * 7 - 1));
+  tickAt(localTimeOf(set + 86400 * 7));  // a week later: the sun words stay silent without a place
+  EXPECT_TRUE(library.written.empty());
+}
+
+TEST_F(Tick, ADurationSwitchesOffThatLongAfterEachStartWhateverComesBetween) {
+  schedule(3, "HER GÜN", "23:50:00", "", "+20 DK");  // runs past midnight
+  schedule(4, "HER GÜN", "12:00:00", "", "+30 SA");  // longer than the gap between starts
+  schedule(5, "07.12.2026", "23:59:58", "", "+5 SN");
+  // Every second from Monday 11:59:59 to Wednesday 12:00:00.
+  const WallSecond monday = wallSecond(at(2026, 12, 7, 0, 0, 0));
+  for (WallSecond s = monday + 12 * 3600 - 1; s <= monday + 2 * 86400 + 12 * 3600; ++s) tickAt(localTimeOf(s));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{4, 1},     // Mon 12:00
+                                                                        {4, 0},     // 18:00, 30 h after Sunday's
+                                                                        {3, 1},     // 23:50
+                                                                        {5, 1},     // 23:59:58
+                                                                        {5, 0},     // Tue 00:00:03
+                                                                        {3, 0},     // 00:10
+                                                                        {4, 1},     // 12:00
+                                                                        {4, 0},     // 18:00, though on again since
+                                                                        {3, 1},     // 23:50
+                                                                        {3, 0},     // Wed 00:10
+                                                                        {4, 1}}));  // 12:00
+}
+
+TEST(Durations, AreElapsedTimeAcrossADaylightSavingChange) {
+  const char* before = std::getenv("TZ");
+  const std::string saved = before ? before : "";
+  setenv("TZ", "Europe/Berlin", 1);
+  tzset();
+  FakeClock clock;
+  clock.ownZone = true;
+  const Almanac almanac(clock);
+  struct Row {
+    LocalTime start;
+    std::string_view duration;
+    LocalTime end;
+  };
+  const Row rows[] = {
+      {at(2026, 3, 29, 1, 30, 0), "+2 SA", at(2026, 3, 29, 4, 30, 0)},     // the clock jumps 02:00 → 03:00
+      {at(2026, 10, 25, 1, 30, 0), "+2 SA", at(2026, 10, 25, 2, 30, 0)},   // 03:00 → 02:00
+      {at(2026, 3, 28, 23, 0, 0), "+999 DK", at(2026, 3, 29, 16, 39, 0)},  // past midnight and the jump
+  };
+  for (const Row& r : rows) {
+    const DateText d = formatDate(r.start);
+    const TimeText t = formatTime(r.start);
+    const Window w = readWindow({d.data(), d.size()}, {t.data(), t.size()}, "", r.duration);
+    EXPECT_EQ(nextOccurrence(w, Edge::End, wallSecond(r.start), almanac), wallSecond(r.end)) << r.duration;
+    EXPECT_EQ(latestOccurrence(w, Edge::End, wallSecond(r.start), wallSecond(r.end), almanac), wallSecond(r.end));
+  }
+  if (before)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
+}
+
+TEST_F(Tick, ALateTickCarriesOutTheLatestSunAndDurationInstants) {
+  schedule(6, "HER GÜN", "BATIŞ", "", "+4 SA");
+  schedule(7, "HER GÜN", "DOĞUŞ", "HER GÜN", "BATIŞ-10");
+  schedule(8, "08.12.2026", "BATIŞ+1");
+  form.setPlace(kAnkara);
+  const WallSecond set = sunOn(form, SunEvent::Set, at(2026, 12, 8, 0, 0, 0));
+  tickAt(localTimeOf(set - 3600));
+  tickAt(localTimeOf(set + 3600));
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{6, 1}, {7, 0}, {8, 1}}));
+  library.written.clear();
+  tickAt(localTimeOf(set + 5 * 3600));  // the duration's end came between
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{6, 0}}));
+}
+
 TEST(PortCommand, WritesOnlyPortAndStateAndSendsTheWholeBuffer) {
   FakeLibrary library;
   Report report{};

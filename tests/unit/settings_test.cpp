@@ -62,6 +62,14 @@ TEST(Settings, EachBadLineIsSaidWithItsLineAndKeepsItsFeatureOff) {
       {"mqtt_kesif = ha/#", "keşif öneki", false, true},
       {"web = 8081", "satır 3: parola (web_parola) olmadan", true, false},
       {"mqtt = :1883", "boş", false, true},
+      {"konum = 41,0082, 28,9784", "satır 3: konum \"41,0082, 28,9784\" anlaşılamadı", true, true},
+      {"konum = 41,0082", "ondalık ayırıcı nokta", true, true},
+      {"konum = 41.0082", "iki sayı", true, true},
+      {"konum = 91, 28", "enlem -90 ile 90", true, true},
+      {"konum = 41, -180.5", "boylam -180 ile 180", true, true},
+      {"konum = 41.0082, 28.9784 m", "anlaşılamadı", true, true},
+      {"konum = nan, inf", "anlaşılamadı", true, true},
+      {"konum = 4.1e1, 28", "anlaşılamadı", true, true},
   };
   for (const BadLine& c : cases) {
     const Settings s = read(std::string(kGood) + std::string(c.text) + "\n");
@@ -70,6 +78,31 @@ TEST(Settings, EachBadLineIsSaidWithItsLineAndKeepsItsFeatureOff) {
     EXPECT_EQ(s.mqtt.has_value(), c.mqttOn) << c.text;
     EXPECT_EQ(s.web.has_value(), c.webOn) << c.text;
   }
+}
+
+TEST(Settings, ThePlaceAndCommentsAfterAValue) {
+  const std::pair<std::string_view, Location> places[] = {
+      {"konum = 41.0082, 28.9784", {41.0082, 28.9784}},
+      {"konum=41.0082,28.9784   # Istanbul", {41.0082, 28.9784}},
+      {"konum = -34.6037 , -58.3816", {-34.6037, -58.3816}},
+      {"konum = +64, -21.9\t# Reykjavik", {64, -21.9}},
+      {"konum = 90, 180", {90, 180}},
+  };
+  for (const auto& [line, place] : places) {
+    const Settings s = read(line);
+    EXPECT_TRUE(s.problems.empty()) << line;
+    EXPECT_EQ(s.place, place) << line;
+  }
+  EXPECT_FALSE(read("konum = 91, 0").place) << "a bad place is no place";
+  // The README's own lines: a comment after the value is no part of it.
+  const Settings s = read(
+      "mqtt = 192.168.1.10   # HOST or HOST:PORT\nweb = 8080   # or ADDRESS:PORT\n"
+      "web_parola = a#b # a '#' needs a blank before it to start a comment");
+  EXPECT_TRUE(s.problems.empty()) << s.problems.front();
+  ASSERT_TRUE(s.mqtt && s.web);
+  EXPECT_EQ(s.mqtt->host, "192.168.1.10");
+  EXPECT_EQ(s.web->port, 8080);
+  EXPECT_EQ(s.web->password, "a#b");
 }
 
 TEST(Settings, APasswordIsNeverSaid) {

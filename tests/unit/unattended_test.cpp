@@ -97,6 +97,19 @@ TEST_F(Unattended, RepeatWordsResumeFromTheirLatestOccurrenceBeforeNow) {
   EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {3, 1}}));
 }
 
+TEST_F(Unattended, SunWordsAndDurationsResumeAsOnWhileTheirLatestStartIsLessThanTheDurationAgo) {
+  form.setPlace(Location{39.9334, 32.8597});
+  const WallSecond set = *form.almanac().sun(SunEvent::Set, dayNumber(at(2026, 12, 8, 0, 0, 0)));
+  // "BATIŞ" in Windows-1254; the durations as typed.
+  const std::string daily = "HER G\xDCN", sunset = "BATI\xDE";
+  writeStage(3, {{1, {daily, sunset, "", "+4 SA"}},             // on: sunset was an hour ago
+                 {2, {daily, sunset, "", "+30 DK"}},            // off again half an hour ago
+                 {3, {daily, "DO\xD0U\xDE", daily, sunset}}});  // the day's sunset ended it
+  clock.set(localTimeOf(set + 3600));
+  startWith({"3"});
+  EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}, {3, 0}}));
+}
+
 TEST_F(Unattended, AMissingStageFileIsReportedAsByItsButtonAndSwitchesNothing) {
   startWith({"6"});
   ASSERT_EQ(view.messages.size(), 1u);

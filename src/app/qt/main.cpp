@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
   window.core().takeStartArguments(std::vector<std::string>(argv + 1, argv + argc));
   dorvan::QtUiThread ui(window);
   dorvan::Network network(window.core(), ui, dorvan::systemFileOps());
+  network.load();
   const bool started = window.start();
   if (started) network.start();
   // A stop signal while a message about ag.txt was open has ended the program already.

@@ -219,7 +219,7 @@ json portJson(MainForm& form, int port) {
       last ? json{{"state", stateWord(last->state)}, {"cause", causeWord(last->cause)}, {"at", isoLocal(last->at)}}
            : json(nullptr);
   const LocalTime now = form.now();
-  const std::optional<Switching> next = nextSwitching(f, controls, wallSecond(now));
+  const std::optional<Switching> next = nextSwitching(f, controls, wallSecond(now), form.almanac());
   out["next"] = next ? json{{"state", stateWord(next->state)}, {"at", isoLocal(localTimeOf(next->at))}} : json(nullptr);
   json marks = json::array();
   json tips = json::object();

@@ -65,6 +65,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   slot.attach(core.hidLink());
   view.attach(core);
   core.takeStartArguments(startArguments());
+  dorvan::win32::Win32UiThread ui;
+  ui.create(instance);
+  dorvan::Network network(core, ui, dorvan::systemFileOps());
+  network.load();
 
   if (!core.Form_Load() || view.ending()) {
     const int code = view.ending() ? view.exitCode() : kCannotStart;
@@ -74,9 +78,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   view.show();
   core.Form_Shown();
-  dorvan::win32::Win32UiThread ui;
-  ui.create(instance);
-  dorvan::Network network(core, ui, dorvan::systemFileOps());
   network.start();
   const int code = runMessageLoop(view.handle());
   network.stop();

@@ -22,9 +22,7 @@ class PosixClock final : public Clock {
   }
 };
 
-}  // namespace
-
-int utcOffsetMinutes(const LocalTime& t) {
+tm brokenDown(const LocalTime& t) {
   tm local{};
   local.tm_year = t.year - 1900;
   local.tm_mon = t.month - 1;
@@ -33,6 +31,27 @@ int utcOffsetMinutes(const LocalTime& t) {
   local.tm_min = t.minute;
   local.tm_sec = t.second;
   local.tm_isdst = -1;  // whatever the rules say for that day
+  return local;
+}
+
+}  // namespace
+
+WallSecond Clock::wallOf(UtcSecond s) const {
+  const auto at = static_cast<time_t>(s);
+  tm local{};
+  if (!localtime_r(&at, &local)) return s;
+  return wallSecond(
+      {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0});
+}
+
+UtcSecond Clock::utcOf(WallSecond s) const {
+  tm local = brokenDown(localTimeOf(s));
+  const time_t at = mktime(&local);
+  return at == static_cast<time_t>(-1) ? s : static_cast<UtcSecond>(at);
+}
+
+int utcOffsetMinutes(const LocalTime& t) {
+  tm local = brokenDown(t);
   const time_t at = mktime(&local);
   tm back{};
   if (at == static_cast<time_t>(-1) || !localtime_r(&at, &back)) return 0;
