@@ -24,6 +24,9 @@ package_test_pkgs=(lintian devscripts xdotool)
 # The network tests: a real broker and its clients, and the web page in a real browser
 # (driven by npm's playwright-core, below).
 net_test_pkgs=(mosquitto mosquitto-clients python3-paho-mqtt chromium)
+# The sun: a precise ephemeris to hold DORVAN's sunrises against, and libfaketime to
+# move the real program's clock to an evening.
+sun_test_pkgs=(python3-ephem faketime)
 # The benchmarks and tools/screenshot.sh (fonts-liberation: the window's face under Wine).
 bench_pkgs=(xdotool x11-utils fonts-liberation)
 
@@ -31,7 +34,8 @@ case "$what" in
   bench) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${bench_pkgs[@]}") ;;
   native) pkgs=("${native_pkgs[@]}") ;;
   windows) pkgs=("${windows_pkgs[@]}") ;;
-  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${package_test_pkgs[@]}" "${net_test_pkgs[@]}") ;;
+  all) pkgs=("${native_pkgs[@]}" "${windows_pkgs[@]}" "${package_test_pkgs[@]}" "${net_test_pkgs[@]}"
+            "${sun_test_pkgs[@]}") ;;
   *) echo "usage: $0 [native|windows|all|bench]" >&2; exit 2 ;;
 esac
 
