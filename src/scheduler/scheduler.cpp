@@ -52,6 +52,14 @@ std::optional<Switching> nextSwitching(const FormState& form, const PortControls
   return std::nullopt;
 }
 
+std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& p, Edge edge, WallSecond after,
+                                       const Almanac& almanac) {
+  const Window window =
+      readWindow(form.text(p.startDate), form.text(p.startTime), form.text(p.endDate), form.text(p.endTime));
+  if (!computed(window, edge)) return std::nullopt;
+  return nextOccurrence(window, edge, after, almanac);
+}
+
 PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal)
     : form_(form), library_(library), outputReport_(outputReport), journal_(journal) {
   event_.reserve(64);  // "PORT 03 AÇIK (gecikmeli: 08.12.2026 09:12:01)" and room to spare

@@ -15,6 +15,14 @@ namespace {
 
 using nlohmann::json;
 
+// "2026-12-06T17:26:38", the local part of what the page is given.
+std::string formatIso(WallSecond s) {
+  const LocalTime t = localTimeOf(s);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
+
 struct Web : FormFixture {
   web::JournalTail journal;
   Web() {
@@ -135,6 +143,18 @@ TEST_F(Web, AnEditIsTypingThenFiresAndMarksAsTypingDoes) {
   clock.set(at(2026, 12, 6, 7, 30, 5));
   form.Timer1_Timer();
   EXPECT_EQ(library.portsAndStates(), (std::vector<std::pair<int, int>>{{5, 1}}));
+}
+
+TEST_F(Web, ASunWordOrADurationGetsItsComputedNextSecond) {
+  form.setPlace(Location{39.9334, 32.8597});
+  const json port = askJson("PUT", "/api/ports/2",
+                            R"({"start":{"date":"HER GÜN","time":"BATIŞ"},"end":{"date":"","time":"+4 SA"}})");
+  EXPECT_EQ(port["marks"], json::array());
+  const WallSecond set = *form.almanac().sun(SunEvent::Set, dayNumber(at(2026, 12, 6, 0, 0, 0)));
+  EXPECT_THAT(port["start"]["next"].get<std::string>(), testing::StartsWith(formatIso(set)));
+  EXPECT_THAT(port["end"]["next"].get<std::string>(), testing::StartsWith(formatIso(set + 4 * 3600)));
+  EXPECT_EQ(port["next"]["at"], port["start"]["next"]);
+  EXPECT_FALSE(askJson("GET", "/api/ports/1")["start"].contains("next")) << "a time as written needs none";
 }
 
 TEST_F(Web, StagesAndSaveAnswerWithTheWindowsMessages) {

@@ -213,13 +213,17 @@ json portJson(MainForm& form, int port) {
   out["description"] = f.text(boxes.description);
   out["start"] = {{"date", f.text(boxes.startDate)}, {"time", f.text(boxes.startTime)}};
   out["end"] = {{"date", f.text(boxes.endDate)}, {"time", f.text(boxes.endTime)}};
+  // A sun word or a duration: the second it names next, for the page to show beside the row.
+  const WallSecond nowSecond = wallSecond(form.now());
+  for (const auto& [edge, key] : {std::pair{Edge::Start, "start"}, std::pair{Edge::End, "end"}})
+    if (const std::optional<WallSecond> at = nextComputed(f, controls, edge, nowSecond, form.almanac()))
+      out[key]["next"] = isoLocal(localTimeOf(*at));
   const std::optional<PortRecord>& last = form.lastSwitching(port);
   out["state"] = last ? json(stateWord(last->state)) : json(nullptr);
   out["last"] =
       last ? json{{"state", stateWord(last->state)}, {"cause", causeWord(last->cause)}, {"at", isoLocal(last->at)}}
            : json(nullptr);
-  const LocalTime now = form.now();
-  const std::optional<Switching> next = nextSwitching(f, controls, wallSecond(now), form.almanac());
+  const std::optional<Switching> next = nextSwitching(f, controls, nowSecond, form.almanac());
   out["next"] = next ? json{{"state", stateWord(next->state)}, {"at", isoLocal(localTimeOf(next->at))}} : json(nullptr);
   json marks = json::array();
   json tips = json::object();

@@ -67,8 +67,13 @@ function buildRows() {
       li.appendChild(input);
       inputs[key] = input;
     }
+    // The seconds a sun word or a duration names next, worked out by DORVAN.
+    const computed = document.createElement('p');
+    computed.className = 'computed';
+    computed.hidden = true;
+    li.appendChild(computed);
     list.appendChild(li);
-    rows.push({ button, inputs });
+    rows.push({ button, inputs, computed });
   }
   const nav = $('buttons');
   STAGES.forEach((caption, i) => {
@@ -103,6 +108,22 @@ function showPort(port) {
     if (marked) input.setAttribute('aria-invalid', 'true');
     else input.removeAttribute('aria-invalid');
   }
+  showComputed(row, port);
+}
+
+// "2026-12-21T17:26:38+03:00" as the window writes it: "21.12.2026 17:26:38".
+function shownAt(iso) {
+  const [date, rest] = iso.split('T');
+  const [y, m, d] = date.split('-');
+  return d + '.' + m + '.' + y + ' ' + rest.slice(0, 8);
+}
+
+function showComputed(row, port) {
+  const parts = [];
+  if (port.start.next) parts.push('açılış ' + shownAt(port.start.next));
+  if (port.end.next) parts.push('kapanış ' + shownAt(port.end.next));
+  row.computed.textContent = parts.length ? 'Hesaplanan sıradaki: ' + parts.join(', ') : '';
+  row.computed.hidden = parts.length === 0;
 }
 
 function showState(state) {
