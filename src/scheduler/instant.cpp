@@ -125,11 +125,6 @@ Window readWindow(std::string_view startDate, std::string_view startTime, std::s
   return window;
 }
 
-bool computed(const Window& window, Edge edge) {
-  if (edge == Edge::Start) return !window.start.byTheClock();
-  return window.duration > 0 || !window.end.byTheClock();
-}
-
 std::optional<WallSecond> latestOccurrence(const Instant& instant, WallSecond after, WallSecond upTo,
                                            const Almanac& almanac) {
   switch (instant.days) {

@@ -47,7 +47,10 @@ enum class Edge : std::uint8_t { Start, End };
 
 // Whether the edge's seconds are computed (the sun, a duration) rather than read off the
 // clock's texts.
-bool computed(const Window& window, Edge edge);
+inline bool computed(const Window& window, Edge edge) {
+  if (edge == Edge::Start) return !window.start.byTheClock();
+  return window.duration > 0 || !window.end.byTheClock();
+}
 
 // The latest second of the instant in (after, upTo], and the earliest after `after`.
 // Constant work for the clock's times, however long the span; a few days of the sun's.

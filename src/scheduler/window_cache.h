@@ -16,9 +16,22 @@ namespace dorvan {
 
 class WindowCache {
  public:
-  const Window& of(const FormState& form, const PortControls& port, const Almanac& almanac);
+  // Inline, and the texts' revisions compared one by one: this is on every tick for every port.
+  const Window& of(const FormState& form, const PortControls& port, const Almanac& almanac) {
+    Entry& e = entries_[port.port - 1];
+    if (e.form != &form || e.place != almanac.revision() || e.revisions[0] != form.textRevision(port.startDate) ||
+        e.revisions[1] != form.textRevision(port.startTime) || e.revisions[2] != form.textRevision(port.endDate) ||
+        e.revisions[3] != form.textRevision(port.endTime))
+      reread(e, form, port, almanac);
+    return e.window;
+  }
   // Whether the computed edge of the port's window, as `of` last read it, falls in this second.
-  bool dueAt(int port, Edge edge, WallSecond shown, const Almanac& almanac);
+  bool dueAt(int port, Edge edge, WallSecond shown, const Almanac& almanac) {
+    Next& n = entries_[port - 1].next[static_cast<int>(edge)];
+    // A clock set back comes to seconds before the one looked from: look again from there.
+    if (!n.known || shown < n.from || shown > n.until) lookAgain(n, entries_[port - 1].window, edge, shown, almanac);
+    return !n.none && n.until == shown;
+  }
 
  private:
   // The edge's first second at or after `from`, good until `until`; when there is none
@@ -36,6 +49,9 @@ class WindowCache {
     Window window;
     std::array<Next, 2> next{};
   };
+  static void reread(Entry& e, const FormState& form, const PortControls& port, const Almanac& almanac);
+  static void lookAgain(Next& n, const Window& window, Edge edge, WallSecond shown, const Almanac& almanac);
+
   std::array<Entry, kPortCount> entries_{};
 };
 
