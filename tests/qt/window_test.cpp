@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/box_marks.h"
 #include "app/qt/event_poster.h"
 #include "app/qt/main_window.h"
 #include "app/qt/picture_box.h"
@@ -353,7 +354,7 @@ void WindowTest::aTimeThatCanNeverFireIsMarkedUntilItCan() {
   QTest::keyClicks(date, QStringLiteral("her gun"));
   QTest::keyClicks(time, QStringLiteral("7:30"));
   QCOMPARE(faceColor(time), QColor(255, 200, 200));
-  QCOMPARE(time->toolTip(), QStringLiteral("Saat SS:DD:ss biçiminde yazılmalı, örneğin 07:30:00."));
+  QCOMPARE(time->toolTip(), QString::fromUtf8(faultText(BoxFault::NotATime)));
   QCOMPARE(faceColor(date), usual);
   QVERIFY(date->toolTip().isEmpty());
 
