@@ -12,28 +12,15 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 from datetime import datetime, timedelta
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
+from mqtt_linux import fail, wait_for  # noqa: E402
 
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 ANKARA = ("39.9334", "32.8597")
 ZONE = "Europe/Istanbul"
 DAY = "21.12.2026"
-
-
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-def wait_for(what, test, seconds):
-    until = time.monotonic() + seconds
-    while time.monotonic() < until:
-        value = test()
-        if value:
-            return value
-        time.sleep(0.05)
-    fail("waited %g s for %s" % (seconds, what))
 
 
 def sunset(sun_days):
