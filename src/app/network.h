@@ -3,12 +3,15 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/mqtt_device.h"
 #include "app/web/web_page.h"
 #include "base/file_ops.h"
 #include "net/settings.h"
+#include "net/tls_context.h"
 #include "net/ui_thread.h"
 
 namespace dorvan {
@@ -31,6 +34,7 @@ class Network {
   // Said as every message is: journaled as a warning, then shown.
   void tell(std::string_view text) { form_.reportProblem(text); }
   Settings readSettingsFile();
+  std::shared_ptr<TlsClientContext> mqttTls(const MqttSettings& mqtt, std::vector<std::string>& problems);
 
   MainForm& form_;
   UiThread& ui_;
