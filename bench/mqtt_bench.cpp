@@ -99,7 +99,7 @@ struct Rig {
     form.takeStartArguments({"1"});
     form.Form_Load();
     form.observe(connected);
-    device.emplace(form, ui, brokerSettings(), "1.0");
+    device.emplace(form, ui, brokerSettings(), nullptr, "1.0");
     const auto until = Steady::now() + std::chrono::seconds(5);
     while (!connected.connected && Steady::now() < until) ui.runPending(std::chrono::milliseconds(50));
   }

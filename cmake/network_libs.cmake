@@ -2,26 +2,40 @@
 #   dorvan::mosquitto  the MQTT client library (libmosquitto 2.0.11, C)
 #   dorvan::httplib    cpp-httplib 0.11.4, the HTTP server
 #   dorvan::json       nlohmann JSON (header only)
-# On Linux they are Debian's packages. The Windows builds link a static libmosquitto without
-# TLS or threads and the single-header httplib.h, both made from Debian's source packages
-# into build/deps/mingw-<arch>/ by scripts/install-deps.sh (scripts/windows-libs.sh).
+#   dorvan::openssl    OpenSSL 3.0's libssl and libcrypto: TLS
+# On Linux they are Debian's packages. The Windows builds link static OpenSSL libraries, a
+# static libmosquitto with TLS and without threads, and the single-header httplib.h, all made
+# from Debian's source packages into build/deps/mingw-<arch>/ by scripts/install-deps.sh
+# (scripts/windows-libs.sh).
 # Imported targets: their headers are system headers, so our warnings stay off them.
 
 if(WIN32)
   set(DORVAN_DEPS_DIR ${PROJECT_SOURCE_DIR}/build/deps/mingw-${CMAKE_SYSTEM_PROCESSOR}
       CACHE PATH "libmosquitto and httplib.h for this Windows build (scripts/windows-libs.sh)")
-  foreach(file lib/libmosquitto_static.a include/mosquitto.h include/httplib.h LISANSLAR.txt)
+  foreach(file lib/libmosquitto_static.a lib/libssl.a lib/libcrypto.a include/mosquitto.h include/openssl/ssl.h
+               include/httplib.h LISANSLAR.txt)
     if(NOT EXISTS ${DORVAN_DEPS_DIR}/${file})
       message(FATAL_ERROR "${DORVAN_DEPS_DIR}/${file} is missing: run scripts/install-deps.sh windows")
     endif()
   endforeach()
+
+  # What OpenSSL takes from Windows: sockets, the certificate store, the random source, a message box.
+  add_library(dorvan_crypto STATIC IMPORTED GLOBAL)
+  set_target_properties(dorvan_crypto PROPERTIES
+    IMPORTED_LOCATION ${DORVAN_DEPS_DIR}/lib/libcrypto.a
+    INTERFACE_INCLUDE_DIRECTORIES ${DORVAN_DEPS_DIR}/include
+    INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;advapi32;user32")
+  add_library(dorvan::openssl STATIC IMPORTED GLOBAL)
+  set_target_properties(dorvan::openssl PROPERTIES
+    IMPORTED_LOCATION ${DORVAN_DEPS_DIR}/lib/libssl.a
+    INTERFACE_LINK_LIBRARIES dorvan_crypto)
 
   add_library(dorvan::mosquitto STATIC IMPORTED GLOBAL)
   set_target_properties(dorvan::mosquitto PROPERTIES
     IMPORTED_LOCATION ${DORVAN_DEPS_DIR}/lib/libmosquitto_static.a
     INTERFACE_INCLUDE_DIRECTORIES ${DORVAN_DEPS_DIR}/include
     INTERFACE_COMPILE_DEFINITIONS LIBMOSQUITTO_STATIC
-    INTERFACE_LINK_LIBRARIES ws2_32)
+    INTERFACE_LINK_LIBRARIES "dorvan::openssl;ws2_32")
 
   # The whole library in one header; its server threads are std::thread.
   set(THREADS_PREFER_PTHREAD_FLAG ON)
@@ -50,6 +64,7 @@ else()
   # brotli on) must match how that was built.
   pkg_check_modules(DORVAN_HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
   find_package(nlohmann_json 3 REQUIRED)
+  find_package(OpenSSL 3 REQUIRED)
 
   add_library(dorvan::mosquitto INTERFACE IMPORTED GLOBAL)
   set_target_properties(dorvan::mosquitto PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::DORVAN_MOSQUITTO)
@@ -57,4 +72,6 @@ else()
   set_target_properties(dorvan::httplib PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::DORVAN_HTTPLIB)
   add_library(dorvan::json INTERFACE IMPORTED GLOBAL)
   set_target_properties(dorvan::json PROPERTIES INTERFACE_LINK_LIBRARIES nlohmann_json::nlohmann_json)
+  add_library(dorvan::openssl INTERFACE IMPORTED GLOBAL)
+  set_target_properties(dorvan::openssl PROPERTIES INTERFACE_LINK_LIBRARIES OpenSSL::SSL)
 endif()

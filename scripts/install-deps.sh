@@ -10,12 +10,14 @@ native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev 
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
              xvfb xauth imagemagick xdotool  # xdotool: the Qt tests find the real program's boxes
              dpkg-dev file  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
-             libmosquitto-dev libcpp-httplib-dev nlohmann-json3-dev)  # MQTT, the HTTP server, JSON
-# The -posix compilers have std::thread. libmosquitto and httplib.h for Windows are made from
-# Debian's source packages (scripts/windows-libs.sh: apt-get source needs dpkg-dev).
+             libmosquitto-dev libcpp-httplib-dev nlohmann-json3-dev  # MQTT, the HTTP server, JSON
+             libssl-dev)  # TLS
+# The -posix compilers have std::thread. OpenSSL, libmosquitto and httplib.h for Windows are made
+# from Debian's source packages (scripts/windows-libs.sh: apt-get source needs dpkg-dev; OpenSSL's
+# build, make and perl).
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64
               g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-              dpkg-dev nlohmann-json3-dev
+              dpkg-dev make perl nlohmann-json3-dev
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
 # The package tests: lintian, hardening-check (devscripts), and xdotool to find the
@@ -23,7 +25,7 @@ windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64
 package_test_pkgs=(lintian devscripts xdotool)
 # The network tests: a real broker and its clients, and the web page in a real browser
 # (driven by npm's playwright-core, below).
-net_test_pkgs=(mosquitto mosquitto-clients python3-paho-mqtt chromium)
+net_test_pkgs=(mosquitto mosquitto-clients python3-paho-mqtt chromium openssl)
 # The sun: a precise ephemeris to hold DORVAN's sunrises against, and libfaketime to
 # move the real program's clock to an evening.
 sun_test_pkgs=(python3-ephem faketime)
@@ -89,7 +91,7 @@ if [ "$what" = all ] && [ ! -f "$root/build/node/node_modules/playwright-core/pa
   npm install --prefix "$root/build/node" --no-audit --no-fund --silent playwright-core@1.57.0
 fi
 
-# libmosquitto and httplib.h for the Windows builds, made once in build/deps.
+# OpenSSL, libmosquitto and httplib.h for the Windows builds, made once in build/deps.
 if [[ "$what" != native ]]; then
   "$root/scripts/windows-libs.sh"
 fi

@@ -55,7 +55,7 @@ bool MainForm::Form_Load() {
   // Without its board library the program cannot switch anything: say why and end.
   if (const std::string problem = library_.load(); !problem.empty()) {
     tell(problem);
-    journal_.record(journal_events::kEnded);
+    recordEnd();
     view_.endProgram(1);
     return false;
   }
@@ -78,7 +78,24 @@ void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
   unloaded_ = true;
   if (!link_.isOpen()) return;  // closed already: a session's end and then the window's
   link_.CloseHidLink();
+  recordEnd();
+}
+
+void MainForm::recordEnd() {
   journal_.record(journal_events::kEnded);
+  ended_ = true;
+}
+
+void MainForm::note(std::string_view event) {
+  if (!ended_) journal_.record(event);
+}
+
+void MainForm::reportProblems(const std::vector<std::string>& texts) {
+  if (texts.empty() || ended_) return;
+  for (const std::string& text : texts) journal_.record(journal_events::warning(text));
+  std::string all;
+  for (const std::string& text : texts) all += (all.empty() ? "" : "\n\n") + text;
+  view_.showMessage(title(), all, MessageKind::Error);
 }
 
 void MainForm::click(ControlId button) {
@@ -164,6 +181,8 @@ bool MainForm::showPlugPicture(DeviceHandle pHandle, PlugPicture which) {
 }
 
 void MainForm::tell(std::string_view text) {
+  // A thread's problem that comes as the window goes: the journal has said its last.
+  if (ended_) return;
   journal_.record(journal_events::warning(text));
   if (remoteMessages_) {
     remoteMessages_->emplace_back(text);

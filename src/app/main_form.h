@@ -85,10 +85,14 @@ class MainForm final : public DeviceEvents,
 
   // What the indicator's tooltip says now; asked each time the tooltip is about to show.
   std::string indicatorToolTip(ControlId indicator);
-  // A line in the journal alone, shown nowhere: the network's comings and goings.
-  void note(std::string_view event) { journal_.record(event); }
+  // A line in the journal alone, shown nowhere: the network's comings and goings. Nothing
+  // is journaled after DORVAN KAPANDI.
+  void note(std::string_view event);
   // A problem found by the board library on a thread of its own, told as every message is.
   void reportProblem(std::string_view text) { tell(text); }
+  // Several problems found at once: each journaled, in their order, before one message
+  // shows them all. A window closed while it is open ends the journal after them.
+  void reportProblems(const std::vector<std::string>& texts);
 
   void OnPlugged(DeviceHandle pHandle) override;
   void OnUnplugged(DeviceHandle pHandle) override;
@@ -106,6 +110,7 @@ class MainForm final : public DeviceEvents,
  private:
   // Every message but the start-up prompt: into the journal, then on the screen.
   void tell(std::string_view text);
+  void recordEnd();
   // A problem the board library finds may come before Form_Load has set the title.
   std::string_view title() const { return appTitle_.empty() ? kMainWindow.caption : std::string_view(appTitle_); }
   void showError(std::string_view text) override { tell(text); }
@@ -137,6 +142,7 @@ class MainForm final : public DeviceEvents,
   std::vector<std::string>* remoteMessages_ = nullptr;
   bool boardPresent_ = false;
   bool unloaded_ = false;
+  bool ended_ = false;  // DORVAN KAPANDI is journaled
 };
 
 }  // namespace dorvan

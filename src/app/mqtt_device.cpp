@@ -13,8 +13,9 @@ namespace {
 constexpr auto kBadCommandQuiet = std::chrono::minutes(1);
 constexpr std::size_t kTopicShown = 120;
 
-MqttConnection connectionOf(const MqttSettings& s, const mqtt::Identity& id) {
+MqttConnection connectionOf(const MqttSettings& s, const mqtt::Identity& id, std::shared_ptr<TlsClientContext> tls) {
   MqttConnection c;
+  c.tls = std::move(tls);
   c.host = s.host;
   c.port = s.port;
   c.user = s.user;
@@ -41,12 +42,14 @@ std::string nextSwitchingText(MainForm& form, int port) {
 
 }  // namespace
 
-MqttDevice::MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& settings, std::string_view version)
+MqttDevice::MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& settings,
+                       std::shared_ptr<TlsClientContext> tls, std::string_view version)
     : form_(form),
       ui_(ui),
       id_(identityOf(settings, version)),
       server_(settings.host + ":" + std::to_string(settings.port)),
-      client_(connectionOf(settings, id_), ui, *this) {
+      unchecked_(tls && !tls->verifies()),
+      client_(connectionOf(settings, id_, std::move(tls)), ui, *this) {
   form_.observe(*this);
 }
 
@@ -133,6 +136,10 @@ void MqttDevice::mqttConnected() {
   publish(mqtt::boardTopic(id_), std::string(form_.boardPresent() ? mqtt::kOn : mqtt::kOff));
   nextSent_.fill(std::nullopt);
   publishChanges();
+  if (unchecked_)
+    form_.note(journal_events::warning("MQTT sunucusu " + server_ +
+                                       ": sertifikası denetlenmeden bağlanıldı (mqtt_tls_dogrulama = hayir); "
+                                       "araya girenden korumasız"));
   form_.note("MQTT BAĞLANDI");
 }
 

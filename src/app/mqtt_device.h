@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,7 +24,9 @@ class MainForm;
 class MqttDevice final : public FormObserver, private MqttEvents {
  public:
   // Observes the form and starts connecting at once.
-  MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& settings, std::string_view version);
+  // `tls`: null for a plain connection, else what the broker's certificate is checked against.
+  MqttDevice(MainForm& form, UiThread& ui, const MqttSettings& settings, std::shared_ptr<TlsClientContext> tls,
+             std::string_view version);
   // Stops, and tells MainForm it is gone.
   ~MqttDevice();
   MqttDevice(const MqttDevice&) = delete;
@@ -55,7 +58,8 @@ class MqttDevice final : public FormObserver, private MqttEvents {
   MainForm& form_;
   UiThread& ui_;
   mqtt::Identity id_;
-  std::string server_;  // "host:port", for the journal
+  std::string server_;      // "host:port", for the journal
+  bool unchecked_ = false;  // TLS without the certificate check: said at every connect
   bool connected_ = false;
   bool inOutage_ = false;
   bool stopped_ = false;

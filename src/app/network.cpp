@@ -9,8 +9,15 @@
 namespace dorvan {
 namespace {
 
-// ag.txt is a few lines; anything much larger is not it.
+// ag.txt is a few lines; anything much larger is not it. A CA file holds a few certificates,
+// the whole of a system's store some hundreds.
 constexpr std::size_t kMaxSettingsFile = 64 * 1024;
+constexpr std::size_t kMaxCaFile = 1024 * 1024;
+
+std::string mqttLineProblem(int line, std::string_view text) {
+  return std::string(kSettingsFile) + ", satır " + std::to_string(line) + ": " + std::string(text) +
+         " MQTT kapalı kalacak.";
+}
 
 }  // namespace
 
@@ -36,21 +43,51 @@ void Network::load() {
   form_.setPlace(settings_.place);
 }
 
+// What the broker's certificate is checked against; null, with the problem said, when that cannot be had.
+std::shared_ptr<TlsClientContext> Network::mqttTls(const MqttSettings& mqtt, std::vector<std::string>& problems) {
+  TlsClientSettings tls{mqtt.host, mqtt.verifyCertificate, {}};
+  if (mqtt.verifyCertificate && !mqtt.caFile.empty()) {
+    std::vector<std::uint8_t> bytes;
+    const FileResult r = readWholeFile(files_, mqtt.caFile, kMaxCaFile, bytes);
+    if (!r.ok()) {
+      problems.push_back(
+          mqttLineProblem(mqtt.caLine, "CA dosyası \"" + mqtt.caFile + "\" okunamadı: " + messages::reason(r) + "."));
+      return nullptr;
+    }
+    tls.caPem.assign(bytes.begin(), bytes.end());
+  }
+  std::string problem;
+  std::shared_ptr<TlsClientContext> context = TlsClientContext::make(tls, problem);
+  if (!context && !tls.caPem.empty())
+    problems.push_back(mqttLineProblem(mqtt.caLine, "CA dosyası \"" + mqtt.caFile + "\" " + problem));
+  else if (!context)
+    problems.push_back("MQTT: " + problem + " MQTT kapalı kalacak.");
+  return context;
+}
+
+// Every problem is journaled before the first is shown: a window closed while the message
+// is open must find them all in the journal before its end.
 void Network::start() {
   if (!loaded_) load();
   const Settings& settings = settings_;
-  if (unreadable_) tell(*unreadable_);
-  for (const std::string& problem : settings.problems) tell(problem);
+  std::vector<std::string> problems;
+  if (unreadable_) problems.push_back(*unreadable_);
+  problems.insert(problems.end(), settings.problems.begin(), settings.problems.end());
   if (settings.holdsPassword && readableByOthers(kSettingsFile))
-    tell(messages::settingsReadableByOthers(kSettingsFile));
-  if (settings.mqtt && !mqtt_) mqtt_ = std::make_unique<MqttDevice>(form_, ui_, *settings.mqtt, DORVAN_VERSION);
+    problems.push_back(messages::settingsReadableByOthers(kSettingsFile));
+  if (settings.mqtt && !mqtt_) {
+    std::shared_ptr<TlsClientContext> tls;
+    if (!settings.mqtt->tls || (tls = mqttTls(*settings.mqtt, problems)))
+      mqtt_ = std::make_unique<MqttDevice>(form_, ui_, *settings.mqtt, std::move(tls), DORVAN_VERSION);
+  }
   if (settings.web) {
     web_ = std::make_unique<WebPage>(form_, ui_, files_);
-    if (const std::optional<std::string> problem = web_->start(*settings.web)) {
-      tell(*problem);
+    if (std::optional<std::string> problem = web_->start(*settings.web)) {
+      problems.push_back(std::move(*problem));
       web_.reset();
     }
   }
+  form_.reportProblems(problems);
 }
 
 void Network::stop() {

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "app/mqtt_device.h"
 #include "app/web/web_page.h"
 #include "base/file_ops.h"
 #include "net/settings.h"
+#include "net/tls_context.h"
 #include "net/ui_thread.h"
 
 namespace dorvan {
@@ -32,16 +35,15 @@ class Network {
   void stop();
 
  private:
-  // Said as every message is: journaled as a warning, then shown.
-  void tell(std::string_view text) { form_.reportProblem(text); }
   Settings readSettingsFile();
+  std::shared_ptr<TlsClientContext> mqttTls(const MqttSettings& mqtt, std::vector<std::string>& problems);
 
-  Settings settings_;
-  std::optional<std::string> unreadable_;  // why ag.txt could not be read
-  bool loaded_ = false;
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
+  Settings settings_;
+  std::optional<std::string> unreadable_;  // why ag.txt could not be read
+  bool loaded_ = false;
   std::unique_ptr<MqttDevice> mqtt_;
   std::unique_ptr<WebPage> web_;
 };

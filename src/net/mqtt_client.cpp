@@ -1,6 +1,7 @@
 #include "net/mqtt_client.h"
 
 #include <mosquitto.h>
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,6 +30,9 @@ constexpr auto kConnackWait = seconds(10);
 // At stop: how long `offline` may wait for its acknowledgement, and the whole stop.
 constexpr auto kFarewellWait = milliseconds(500);
 constexpr auto kStopWait = milliseconds(1200);
+// libmosquitto leaves an asynchronous connection's TLS handshake to the caller's loop, and
+// does not always say which way it waits: a handshake is looked at this often as well.
+constexpr int kHandshakeLook = 50;
 
 constexpr std::string_view kRefused = "bağlantı reddedildi";
 constexpr std::string_view kBadLogin = "kullanıcı adı ya da parola kabul edilmedi";
@@ -36,6 +40,7 @@ constexpr std::string_view kNoAnswer = "sunucu yanıt vermiyor";
 constexpr std::string_view kNoName = "sunucu adı çözülemedi";
 constexpr std::string_view kLost = "bağlantı koptu";
 constexpr std::string_view kUnreachable = "sunucuya ulaşılamadı";
+constexpr std::string_view kNoTls = "bu MQTT kitaplığı şifreli bağlantı kuramıyor; bağlanılmadı";
 
 int toInt(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, 1 << 28)); }
 
@@ -65,7 +70,8 @@ struct MqttClient::Shared {
   Clock::time_point attemptAt{};
   Clock::time_point connectingSince{};
   Clock::duration retry = kFirstRetry;
-  std::string_view failure;  // the reason found for the attempt under way, before its error code
+  std::string failure;  // the reason found for the attempt under way, before its error code
+  bool tcpUp = false;   // the attempt under way has its TCP connection
   int farewellId = -1;
   bool farewellAcknowledged = false;
 
@@ -92,15 +98,17 @@ struct MqttClient::Shared {
     retry = std::min<Clock::duration>(retry * 2, kLastRetry);
     // A socket still open (a refused login, an unanswered one) is closed by the DISCONNECT's write.
     mosquitto_disconnect(mosq);
-    const std::string_view why = !failure.empty() ? failure : wasUp ? kLost : reason;
-    failure = {};
-    post([](MqttEvents& e, const MqttMessage& m) { e.mqttDown(m.payload); }, MqttMessage{{}, std::string(why), false});
+    std::string why = !failure.empty() ? std::move(failure) : std::string(wasUp ? kLost : reason);
+    failure.clear();
+    post([](MqttEvents& e, const MqttMessage& m) { e.mqttDown(m.payload); }, MqttMessage{{}, std::move(why), false});
     std::lock_guard lock(mutex);
     outbox.clear();
   }
 
   void attempt() {
-    failure = {};
+    failure.clear();
+    tcpUp = false;
+    if (connection.tls) connection.tls->forgetFailure();
     errno = 0;
     const int rc = mosquitto_connect_async(mosq, connection.host.c_str(), connection.port, kKeepAliveSeconds);
     if (rc == MOSQ_ERR_SUCCESS) {
@@ -108,6 +116,8 @@ struct MqttClient::Shared {
       connectingSince = Clock::now();
       return;
     }
+    // On a fast link the whole handshake may be over before connect_async returns.
+    if (rc == MOSQ_ERR_TLS && connection.tls) failure = connection.tls->failureText();
     down(rc == MOSQ_ERR_EAI                                          ? kNoName
          : rc == MOSQ_ERR_ERRNO && SocketWait::lastErrorWasRefusal() ? kRefused
                                                                      : kUnreachable);
@@ -118,6 +128,8 @@ struct MqttClient::Shared {
     if (link == Link::Connecting && (refusedHint || (rc == MOSQ_ERR_ERRNO && SocketWait::lastErrorWasRefusal())) &&
         failure.empty())
       failure = kRefused;
+    if (link == Link::Connecting && rc == MOSQ_ERR_TLS && connection.tls && failure.empty())
+      failure = connection.tls->failureText();
     down(rc == MOSQ_ERR_KEEPALIVE ? kNoAnswer : link == Link::Connecting ? kUnreachable : kLost);
   }
 
@@ -143,6 +155,37 @@ struct MqttClient::Shared {
       mosquitto_publish(mosq, nullptr, p.topic.c_str(), toInt(p.payload.size()), p.payload.data(), 1, p.retain);
   }
 
+  bool handshaking() {
+    if (!connection.tls || link != Link::Connecting) return false;
+    const SSL* ssl = static_cast<const SSL*>(mosquitto_ssl_get(mosq));
+    return ssl && !SSL_is_init_finished(ssl);
+  }
+
+  // Until the TCP connection is made the socket is watched for writing; after that
+  // mosquitto_loop_read takes the handshake a step further at each look.
+  void handshakeStep(int timeout) {
+    const int socket = mosquitto_socket(mosq);
+    const SSL* ssl = static_cast<const SSL*>(mosquitto_ssl_get(mosq));
+    const SocketWait::Ready ready = wait.wait(socket, !tcpUp || SSL_want_write(ssl), std::min(timeout, kHandshakeLook));
+    if (ready.failed && !tcpUp) {
+      failure = ready.refused || SocketWait::connectionRefused(socket) ? kRefused : kUnreachable;
+      return down(kUnreachable);
+    }
+    if (ready.read || ready.write) tcpUp = true;
+    if (tcpUp) {
+      if (const int rc = mosquitto_loop_read(mosq, 1); rc != MOSQ_ERR_SUCCESS) return failed(rc, false);
+      // A connection reset is an error libmosquitto would wait on for ever.
+      if (ready.failed) {
+        failure = connection.tls->failureText();
+        return down(kUnreachable);
+      }
+    }
+    if (Clock::now() - connectingSince > kConnackWait) {
+      failure = kNoAnswer;
+      down(kNoAnswer);
+    }
+  }
+
   // One round: wait for the socket, the wake-up or the timeout, then do what is due.
   void step(Clock::time_point until) {
     const auto now = Clock::now();
@@ -155,6 +198,7 @@ struct MqttClient::Shared {
       if (Clock::now() >= attemptAt && !isStopping()) attempt();
       return;
     }
+    if (handshaking()) return handshakeStep(timeout);
     const SocketWait::Ready ready = wait.wait(mosquitto_socket(mosq), mosquitto_want_write(mosq), timeout);
     if (ready.read) {
       if (const int rc = mosquitto_loop_read(mosq, 1); rc != MOSQ_ERR_SUCCESS) return failed(rc, ready.refused);
@@ -235,6 +279,15 @@ MqttClient::MqttClient(MqttConnection connection, UiThread& ui, MqttEvents& even
   if (!s.connection.user.empty())
     mosquitto_username_pw_set(s.mosq, s.connection.user.c_str(),
                               s.connection.password.empty() ? nullptr : s.connection.password.c_str());
+  // DORVAN's own context as it is: libmosquitto's defaults would trust a choice of CAs of its own.
+  // A library without TLS never gets the chance to connect in clear text instead.
+  if (s.connection.tls &&
+      (mosquitto_int_option(s.mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0) != MOSQ_ERR_SUCCESS ||
+       mosquitto_void_option(s.mosq, MOSQ_OPT_SSL_CTX, s.connection.tls->native()) != MOSQ_ERR_SUCCESS)) {
+    s.finished = true;
+    s.post([](MqttEvents& e, const MqttMessage&) { e.mqttDown(kNoTls); });
+    return;
+  }
   const std::string_view offline = mqtt::kOffline;
   mosquitto_will_set(s.mosq, s.connection.availabilityTopic.c_str(), toInt(offline.size()), offline.data(), 1, true);
   mosquitto_connect_callback_set(s.mosq, [](mosquitto*, void* obj, int rc) { sharedOf(obj).connack(rc); });

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "net/mqtt_texts.h"
+#include "net/tls_context.h"
 #include "net/ui_thread.h"
 
 namespace dorvan {
@@ -26,6 +27,8 @@ struct MqttConnection {
   std::string availabilityTopic;
   // Subscribed at QoS 1 after each connect.
   std::vector<std::string> subscriptions;
+  // Null: a plain connection. Otherwise TLS, and nothing goes out before the handshake has passed.
+  std::shared_ptr<TlsClientContext> tls;
 };
 
 struct MqttMessage {

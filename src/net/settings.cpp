@@ -88,6 +88,16 @@ Endpoint splitEndpoint(std::string_view text) {
   return {std::string(text.substr(0, colon)), text.substr(colon + 1)};
 }
 
+// "evet" or "hayır" (also without the Turkish letter, and in capitals); anything else is no answer.
+std::optional<bool> yesNo(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "evet") return true;
+  if (lower == "hayir" || lower == "hayır") return false;
+  return std::nullopt;
+}
+
 bool isLoopback(std::string_view host) { return host == "localhost" || host == "::1" || host.starts_with("127."); }
 
 // MQTT topics may not hold wildcards, and an empty level would make a topic no one subscribes to.
@@ -129,6 +139,9 @@ class Reader {
   void setMqttPassword(std::string_view v) { mqtt_.password = v; }
   void setMqttPrefix(std::string_view v);
   void setMqttDiscovery(std::string_view v);
+  void setMqttTls(std::string_view v);
+  void setMqttCa(std::string_view v);
+  void setMqttVerify(std::string_view v);
   void setWeb(std::string_view v);
   void setWebPassword(std::string_view v) { web_.password = v; }
   void setPlace(std::string_view v);
@@ -136,12 +149,15 @@ class Reader {
   // The reason is said after the file and the line; the feature's consequence follows.
   void problem(Feature feature, std::string_view reason);
 
-  static constexpr std::array<Key, 8> kKeys{{
+  static constexpr std::array<Key, 11> kKeys{{
       {"mqtt", Feature::Mqtt, &Reader::setMqtt, false},
       {"mqtt_kullanici", Feature::Mqtt, &Reader::setMqttUser, false},
       {"mqtt_parola", Feature::Mqtt, &Reader::setMqttPassword, true},
       {"mqtt_konu", Feature::Mqtt, &Reader::setMqttPrefix, false},
       {"mqtt_kesif", Feature::Mqtt, &Reader::setMqttDiscovery, false},
+      {"mqtt_tls", Feature::Mqtt, &Reader::setMqttTls, false},
+      {"mqtt_ca", Feature::Mqtt, &Reader::setMqttCa, false},
+      {"mqtt_tls_dogrulama", Feature::Mqtt, &Reader::setMqttVerify, false},
       {"web", Feature::Web, &Reader::setWeb, false},
       {"web_parola", Feature::Web, &Reader::setWebPassword, true},
       {"konum", Feature::Place, &Reader::setPlace, false},
@@ -151,6 +167,8 @@ class Reader {
   WebSettings web_;
   std::optional<Location> place_;
   bool mqttAsked_ = false;
+  bool mqttPortGiven_ = false;
+  int tlsOnlyLine_ = 0;  // the first line that means TLS (a CA, the check turned off)
   bool webAsked_ = false;
   int webLine_ = 0;
   bool mqttBad_ = false;
@@ -199,9 +217,10 @@ void Reader::setMqtt(std::string_view v) {
   if (e.host.empty()) return problem(Feature::Mqtt, "MQTT sunucusunun adı ya da adresi boş.");
   mqtt_.host = std::move(e.host);
   if (!e.port) return;
-  if (const std::optional<std::uint16_t> port = tcpPort(*e.port))
+  if (const std::optional<std::uint16_t> port = tcpPort(*e.port)) {
     mqtt_.port = *port;
-  else
+    mqttPortGiven_ = true;
+  } else
     problem(Feature::Mqtt, "port 1 ile 65535 arasında bir sayı olmalı (\"" + std::string(*e.port) + "\").");
 }
 
@@ -221,6 +240,27 @@ void Reader::setMqttDiscovery(std::string_view v) {
     return problem(Feature::Mqtt,
                    "keşif öneki \"" + std::string(v) + "\" olamaz: \"+\", \"#\" ya da boş bir düzey içeremez.");
   mqtt_.discovery = v;
+}
+
+void Reader::setMqttTls(std::string_view v) {
+  const std::optional<bool> on = yesNo(v);
+  if (!on) return problem(Feature::Mqtt, "mqtt_tls \"evet\" ya da \"hayır\" olmalı (\"" + std::string(v) + "\").");
+  mqtt_.tls = *on;
+}
+
+void Reader::setMqttCa(std::string_view v) {
+  if (v.empty()) return problem(Feature::Mqtt, "mqtt_ca için bir dosya adı yazın.");
+  mqtt_.caFile = v;
+  mqtt_.caLine = lineNumber_;
+  if (tlsOnlyLine_ == 0) tlsOnlyLine_ = lineNumber_;
+}
+
+void Reader::setMqttVerify(std::string_view v) {
+  const std::optional<bool> on = yesNo(v);
+  if (!on)
+    return problem(Feature::Mqtt, "mqtt_tls_dogrulama \"evet\" ya da \"hayır\" olmalı (\"" + std::string(v) + "\").");
+  mqtt_.verifyCertificate = *on;
+  if (!*on && tlsOnlyLine_ == 0) tlsOnlyLine_ = lineNumber_;
 }
 
 void Reader::setWeb(std::string_view v) {
@@ -258,6 +298,12 @@ void Reader::setPlace(std::string_view v) {
 }
 
 Settings Reader::finish() {
+  // Whoever names a CA means an encrypted link: never the password in clear text instead.
+  if (mqttAsked_ && !mqttBad_ && !mqtt_.tls && tlsOnlyLine_ != 0) {
+    lineNumber_ = tlsOnlyLine_;
+    problem(Feature::Mqtt, "bu ayar yalnızca şifreli bağlantıda geçerli; \"mqtt_tls = evet\" satırını ekleyin.");
+  }
+  if (!mqttPortGiven_ && mqtt_.tls) mqtt_.port = 8883;
   // Only now is it known whether a password came, on whatever line.
   if (webAsked_ && !webBad_ && web_.password.empty() && !isLoopback(web_.address)) {
     lineNumber_ = webLine_;

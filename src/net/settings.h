@@ -23,6 +23,10 @@ struct MqttSettings {
   std::string password;                     // empty: none; never written anywhere
   std::string prefix;                       // "dorvan/sera": no '+', '#', empty level, leading or trailing '/'
   std::string discovery = "homeassistant";  // empty for "yok": no discovery
+  bool tls = false;                         // mqtt_tls = evet; then the port is 8883 unless given
+  bool verifyCertificate = true;            // mqtt_tls_dogrulama = hayir: neither the name nor the CA checked
+  std::string caFile;                       // mqtt_ca: relative to ag.txt's folder; empty: the system's CAs
+  int caLine = 0;                           // the line of ag.txt that names it, for messages
 };
 
 struct WebSettings {

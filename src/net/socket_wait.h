@@ -22,6 +22,7 @@ class SocketWait {
     bool read = false;
     bool write = false;
     bool refused = false;  // a connection being made has failed: the broker's address refused it
+    bool failed = false;   // the socket has an error or was hung up on
   };
   // `socket` < 0: none, only the wake-up and the timeout.
   Ready wait(int socket, bool wantWrite, int timeoutMs);
@@ -35,6 +36,8 @@ class SocketWait {
   // The reason of the last failed socket call, as the platform tells it: true when
   // the other end refused the connection.
   static bool lastErrorWasRefusal();
+  // Whether the connection being made on `socket` was refused; asked once it has failed.
+  static bool connectionRefused(int socket);
 
  private:
   void drain();

@@ -28,6 +28,8 @@ void check(std::string_view text) {
     FUZZ_CHECK(s.mqtt->port != 0);
     FUZZ_CHECK(validTopicPrefix(s.mqtt->prefix));
     FUZZ_CHECK(s.mqtt->discovery.empty() || validTopicPrefix(s.mqtt->discovery));
+    // Whatever asks for an encrypted link gets one, or no MQTT at all.
+    FUZZ_CHECK(s.mqtt->tls || (s.mqtt->caFile.empty() && s.mqtt->verifyCertificate));
   }
   if (s.web) FUZZ_CHECK(s.web->port != 0 && (!s.web->password.empty() || loopback(s.web->address)));
   for (const std::string& p : s.problems) {

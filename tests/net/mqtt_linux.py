@@ -124,15 +124,18 @@ def stage_file(folder, rows):
 
 
 class Dorvan:
-    def __init__(self, program, shim, folder, port, password, rows, web=None):
+    def __init__(self, program, shim, folder, port, password, rows, web=None, prefix=PREFIX, extra="", files=()):
         self.home = os.path.join(folder, "home")
         os.mkdir(self.home)
         stage_file(self.home, rows)
+        for f in files:
+            shutil.copy(f, self.home)
         settings = os.path.join(self.home, "ag.txt")
         with open(settings, "w") as f:
-            f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = %s\n" % (port, USER, password, PREFIX))
+            f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = %s\n" % (port, USER, password, prefix))
             if web:
                 f.write("web = 127.0.0.1:%d\n" % web)
+            f.write(extra)
         os.chmod(settings, 0o600)
         self.board = os.path.join(folder, "board")
         open(self.board, "w").close()

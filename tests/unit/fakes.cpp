@@ -44,6 +44,7 @@ void FakeView::showPicture(ControlId id, const Image& image) {
 void FakeView::showMessage(std::string_view title, std::string_view text, MessageKind kind) {
   messages.push_back({std::string(title), std::string(text), kind});
   log.push_back("message " + std::string(text));
+  if (duringMessage) duringMessage();
 }
 
 std::string FakeLibrary::load() { return loadProblem; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -46,6 +47,8 @@ class FakeView : public FormView {
   std::vector<ShownMessage> later;
   std::optional<Image> picture;
   std::optional<int> endedWith;
+  // Runs while a modal message is open, as a window's own messages do.
+  std::function<void()> duringMessage;
 };
 
 class FakeLibrary : public HidLibrary {

@@ -54,6 +54,33 @@ TEST_F(Lifecycle, UnloadDisconnectsThenUnhooksAndLeavesTheCloseAlone) {
   EXPECT_EQ(view.messages.size(), 1u) << "closing never asks";
 }
 
+// The window closed while the message of two bad lines is open: both are journaled, in
+// order, before the end, and nothing comes after it.
+TEST_F(Lifecycle, ProblemsFoundTogetherAreAllJournaledBeforeTheirMessageAndNothingAfterTheEnd) {
+  form.Form_Load();
+  view.duringMessage = [this] {
+    std::int16_t cancel = 0;
+    form.Form_Unload(cancel);
+  };
+  form.reportProblems({"ag.txt, satır 2: birinci", "ag.txt, satır 5: ikinci"});
+  form.note("MQTT BAĞLANDI");
+  form.reportProblem("geç kalan");
+  std::vector<std::string> lines;
+  for (std::string_view rest = files.files["gunluk.txt"]; !rest.empty();) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(20, end - 20);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.emplace_back(line);
+    rest.remove_prefix(end + 1);
+  }
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"UYARI: ag.txt, satır 2: birinci", "UYARI: ag.txt, satır 5: ikinci",
+                                      "DORVAN KAPANDI"}));
+  ASSERT_EQ(view.messages.size(), 2u) << "the start prompt, then one message for both";
+  EXPECT_EQ(view.messages[1].text, "ag.txt, satır 2: birinci\n\nag.txt, satır 5: ikinci");
+}
+
 TEST_F(Lifecycle, EveryMessageIsForwardedAfterItsHandlerWithItsArgumentsUnchanged) {
   form.Form_Load();
   order.clear();

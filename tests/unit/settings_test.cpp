@@ -41,6 +41,26 @@ TEST(Settings, DefaultsAndAddresses) {
   EXPECT_FALSE(read("").mqtt);
 }
 
+TEST(Settings, TlsTakesItsOwnPortUnlessOneIsGiven) {
+  const Settings s = read("mqtt = h\nmqtt_tls = evet\nmqtt_ca = ../ortak/ca.pem\nmqtt_tls_dogrulama = HAYIR\n");
+  ASSERT_TRUE(s.mqtt);
+  EXPECT_TRUE(s.problems.empty());
+  EXPECT_TRUE(s.mqtt->tls);
+  EXPECT_EQ(s.mqtt->port, 8883);
+  EXPECT_EQ(s.mqtt->caFile, "../ortak/ca.pem");
+  EXPECT_EQ(s.mqtt->caLine, 3);
+  EXPECT_FALSE(s.mqtt->verifyCertificate);
+  const Settings given = read("mqtt_tls = Evet\nmqtt = h:1884\n");
+  ASSERT_TRUE(given.mqtt);
+  EXPECT_EQ(given.mqtt->port, 1884);
+  EXPECT_TRUE(given.mqtt->verifyCertificate);
+  EXPECT_EQ(given.mqtt->caFile, "");
+  const Settings plain = read("mqtt = h\nmqtt_tls = hayır\n");
+  ASSERT_TRUE(plain.mqtt);
+  EXPECT_FALSE(plain.mqtt->tls);
+  EXPECT_EQ(plain.mqtt->port, 1883);
+}
+
 struct BadLine {
   std::string_view text;
   std::string_view said;  // a part of the message
@@ -70,6 +90,12 @@ TEST(Settings, EachBadLineIsSaidWithItsLineAndKeepsItsFeatureOff) {
       {"konum = 41.0082, 28.9784 m", "anlaşılamadı", true, true},
       {"konum = nan, inf", "anlaşılamadı", true, true},
       {"konum = 4.1e1, 28", "anlaşılamadı", true, true},
+      {"mqtt_tls = belki", "mqtt_tls \"evet\" ya da \"hayır\" olmalı (\"belki\")", false, true},
+      {"mqtt_tls_dogrulama = 0", "mqtt_tls_dogrulama \"evet\" ya da", false, true},
+      {"mqtt_ca =", "dosya adı", false, true},
+      // Meant for an encrypted link: never the password in clear text instead.
+      {"mqtt_ca = ca.pem", "satır 3: bu ayar yalnızca şifreli bağlantıda geçerli", false, true},
+      {"mqtt_tls_dogrulama = hayir", "satır 3: bu ayar yalnızca şifreli", false, true},
   };
   for (const BadLine& c : cases) {
     const Settings s = read(std::string(kGood) + std::string(c.text) + "\n");

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """DORVAN.exe under Wine on a real mosquitto: it connects, publishes discovery and its
 states retained, and a `set` switches its port through the stand-in board library.
+With `tls`, DORVAN.exe connects over TLS, trusting the test's own CA through mqtt_ca.
 
-usage: mqtt_wine.py WINEPREFIX DORVAN.exe mcHID.dll LOADER
-Exits 77 (skipped) when mosquitto or paho-mqtt is not installed.
+usage: mqtt_wine.py WINEPREFIX DORVAN.exe mcHID.dll LOADER [tls]
+Exits 77 (skipped) when mosquitto or paho-mqtt (or, for tls, openssl) is not installed.
 """
 import os
 import shutil
@@ -15,6 +16,7 @@ from datetime import datetime, timedelta
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
 import mqtt_linux as net  # noqa: E402  the broker, the client and the stage file
+import mqtt_tls_linux as tls_net  # noqa: E402  the certificates and the TLS listener
 
 
 def main():
@@ -22,10 +24,18 @@ def main():
         print("SKIP: mosquitto or python3-paho-mqtt is not installed")
         return 77
     prefix, exe, standin, loader = sys.argv[1:5]
+    tls = sys.argv[5:] == ["tls"]
+    if tls and not os.path.exists(tls_net.OPENSSL):
+        print("SKIP: openssl is not installed")
+        return 77
     if not os.path.isdir(os.path.join(prefix, "drive_c")):
         net.fail("no Wine prefix at %s (the wine.prefix.create test makes it)" % prefix)
     scratch = tempfile.mkdtemp()
-    broker = net.Broker(scratch, net.free_port())
+    if tls:
+        tls_net.make_certificates(scratch)
+        broker = tls_net.TlsBroker(scratch, ["good"])
+    else:
+        broker = net.Broker(scratch, net.free_port())
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     if loader != "wine":
         env["WINELOADER"] = loader
@@ -41,7 +51,10 @@ def main():
         net.stage_file(work, {1: ("", since, None), 2: ("Sulama ön", None, None)})
         with open(os.path.join(work, "ag.txt"), "w") as f:
             f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = dorvan/wine\n"
-                    % (broker.port, net.USER, net.PASSWORD))
+                    % (broker.tls_ports["good"] if tls else broker.port, net.USER, net.PASSWORD))
+            if tls:
+                f.write("mqtt_tls = evet\nmqtt_ca = ca.pem\n")
+                shutil.copy(os.path.join(scratch, "ca.pem"), work)
         log = os.path.join(scratch, "standin.log")
         env["DORVAN_STANDIN_LOG"] = "Z:" + log.replace("/", "\\")
         program = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90",

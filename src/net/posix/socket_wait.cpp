@@ -50,6 +50,7 @@ SocketWait::Ready SocketWait::wait(int socket, bool wantWrite, int timeoutMs) {
     // An error or a hang-up is found by the read or write that follows.
     ready.read = r & (POLLIN | POLLHUP | POLLERR);
     ready.write = r & (POLLOUT | POLLERR);
+    ready.failed = r & (POLLHUP | POLLERR);
   }
   return ready;
 }
@@ -65,5 +66,11 @@ void SocketWait::ackPromptly(int socket) {
 }
 
 bool SocketWait::lastErrorWasRefusal() { return errno == ECONNREFUSED; }
+
+bool SocketWait::connectionRefused(int socket) {
+  int error = 0;
+  socklen_t size = sizeof error;
+  return getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == ECONNREFUSED;
+}
 
 }  // namespace dorvan

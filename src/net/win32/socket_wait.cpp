@@ -91,6 +91,7 @@ SocketWait::Ready SocketWait::wait(int socket, bool wantWrite, int timeoutMs) {
       getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
       ready.refused = error == WSAECONNREFUSED;
       ready.write = true;
+      ready.failed = true;
     }
   }
   return ready;
@@ -105,5 +106,13 @@ void SocketWait::ackPromptly(int socket) {
 }
 
 bool SocketWait::lastErrorWasRefusal() { return WSAGetLastError() == WSAECONNREFUSED; }
+
+// wait() has taken the socket's error already when it found one: its Ready says it.
+bool SocketWait::connectionRefused(int socket) {
+  int error = 0;
+  int size = sizeof error;
+  return getsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 &&
+         error == WSAECONNREFUSED;
+}
 
 }  // namespace dorvan

@@ -77,6 +77,37 @@ bool runStartFailures(Context& ctx) {
     });
   } catch (const Abort&) {
   }
+  try {
+    r.run("start-failures", "two bad lines in ag.txt, the window closed under their message: both before the end",
+          [&](Case& c) {
+            LaunchOptions o;
+            o.arguments = L"3";
+            Session s(ctx.paths, o);
+            std::string emptyStage;
+            for (int line = 0; line < 50; ++line) emptyStage += "\r\n";
+            writeBytes(s.workFile(L"kademe3.txt"), emptyStage);
+            writeBytes(s.workFile(L"ag.txt"), "renk = mavi\r\nboyut = 3\r\n");
+            s.launch();
+            HWND box = s.waitForMessageBox(30000);
+            c.require(box != nullptr, "no message about ag.txt appeared");
+            // As a user closing the program from the taskbar while the message is open.
+            PostMessageW(s.mainWindow(), WM_CLOSE, 0, 0);
+            waitUntil([&] {
+              if (HWND open = s.waitForMessageBox(0)) dismissMessageBox(open);
+              return s.waitForExit(0) != STILL_ACTIVE;
+            }, 15000, 200);
+            c.require(s.waitForExit(0) != STILL_ACTIVE, "the program did not end");
+            std::string journal;
+            c.require(readBytes(s.workFile(L"gunluk.txt"), journal), "no gunluk.txt");
+            const std::size_t first = journal.find("UYARI: ag.txt, satır 1: \"renk\"");
+            const std::size_t second = journal.find("UYARI: ag.txt, satır 2: \"boyut\"");
+            const std::size_t end = journal.find("DORVAN KAPANDI");
+            c.expect(first < second && second < end && end != std::string::npos &&
+                         journal.find("\r\n", end) + 2 == journal.size(),
+                     "gunluk.txt:\n" + journal);
+          });
+  } catch (const Abort&) {
+  }
   return true;
 }
 
