@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The network libraries of the Windows builds, made from Debian 12's source packages:
-# a static libmosquitto (no TLS, no threads) and cpp-httplib's single header httplib.h,
-# for i686 and x86_64, in build/deps/mingw-<arch>/{include,lib} of this checkout, with
-# LISANSLAR.txt: the licences of everything DORVAN.exe carries inside it.
+# The network library of the Windows builds, made from Debian 12's source package: a
+# static libmosquitto (no TLS, no threads) for i686 and x86_64, in
+# build/deps/mingw-<arch>/{include,lib} of this checkout, with LISANSLAR.txt: the licences
+# of everything DORVAN.exe carries inside it (Boost's and nlohmann/json's headers come
+# from Debian's -dev packages, built from their patched sources).
 # Does nothing when they are there already. Called by scripts/install-deps.sh; needs the
 # mingw-w64 -posix compilers, cmake, ninja and dpkg-source (dpkg-dev).
 set -euo pipefail
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 deps=$root/build/deps
 arches=(i686 x86_64)
 # Changing how the libraries are built? Change this too, and they are built again.
-recipe="mosquitto static no-tls no-threads, httplib.h, licences; 2"
+recipe="mosquitto static no-tls no-threads, licences with boost; 3"
 
 built() {
   local a
@@ -53,14 +54,13 @@ EOF
 # A sources list, package lists and cache of its own: the machine's apt settings stay as they are.
 apt_private=(-o "Dir::Etc::SourceList=$src/sources.list" -o Dir::Etc::SourceParts=/dev/null
              -o "Dir::State::Lists=$src/lists" -o "Dir::Cache=$src/cache" -o APT::Sandbox::User=root)
-echo "windows-libs: fetching the sources of mosquitto and cpp-httplib" >&2
+echo "windows-libs: fetching the sources of mosquitto" >&2
 apt-get "${apt_private[@]}" update -qq
-(cd "$src" && apt-get "${apt_private[@]}" source -qq --only-source mosquitto cpp-httplib >/dev/null)
+(cd "$src" && apt-get "${apt_private[@]}" source -qq --only-source mosquitto >/dev/null)
 rm -rf "$src/lists" "$src/cache"
 
 mosquitto=$(find "$src" -maxdepth 1 -type d -name 'mosquitto-*' | head -n 1)
-httplib_h=$(find "$src" -maxdepth 2 -path '*/cpp-httplib-*/httplib.h' | head -n 1)
-[ -n "$mosquitto" ] && [ -n "$httplib_h" ] || { echo "windows-libs: a source package is missing" >&2; exit 1; }
+[ -n "$mosquitto" ] || { echo "windows-libs: the source package is missing" >&2; exit 1; }
 
 # DORVAN.exe carries these libraries linked in, so its ZIP carries their licences: CR LF, for Notepad.
 licences() {
@@ -69,8 +69,10 @@ licences() {
   printf 'DORVAN.exe bu kitaplıkları içerir; lisansları aşağıdadır.\n\n'
   printf '== libmosquitto %s (Eclipse Public License 2.0 / Eclipse Distribution License 1.0) ==\n\n' "${v#mosquitto-}"
   cat "$mosquitto/LICENSE.txt" "$mosquitto/edl-v10" "$mosquitto/epl-v20"
-  printf '\n== cpp-httplib (MIT) ==\n\n'
-  cat "$(dirname "$httplib_h")/LICENSE"
+  printf '\n== Boost (Beast, Asio and what they use; Boost Software License 1.0) ==\n\n'
+  # The licence's own paragraph of Debian's copyright file, without its indent and dots.
+  awk 'prev == "" && /^License: BSL-1.0$/ { on = 1; next } { prev = $0 } on && /^[^ ]/ { exit } on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' \
+    /usr/share/doc/libboost1.74-dev/copyright
   printf '\n== JSON for Modern C++, nlohmann/json (MIT) ==\n\n'
   cat /usr/share/doc/nlohmann-json3-dev/copyright
 }
@@ -89,7 +91,7 @@ for a in "${arches[@]}"; do
   rm -rf "$out"
   mkdir -p "$out/include" "$out/lib"
   cp "$build/lib/libmosquitto_static.a" "$out/lib/"
-  cp "$mosquitto/include/mosquitto.h" "$mosquitto/include/mqtt_protocol.h" "$httplib_h" "$out/include/"
+  cp "$mosquitto/include/mosquitto.h" "$mosquitto/include/mqtt_protocol.h" "$out/include/"
   licences | sed 's/\r*$/\r/' > "$out/LISANSLAR.txt"
   echo "$recipe" > "$out/stamp"
   rm -rf "$build"
