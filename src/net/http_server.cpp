@@ -146,12 +146,13 @@ struct ServerCore {
   // The rest is the server's thread's alone.
   std::map<std::string, std::size_t, std::less<>> perAddress;
   std::size_t open = 0;
-  std::set<Session*> streams;
+  // The open event streams, held here: between two events nothing else holds them.
+  std::set<std::shared_ptr<Session>> streams;
   std::atomic<std::size_t> streamCount{0};
   std::shared_ptr<Gate> gate = std::make_shared<Gate>();
   const std::string refusal = refusalText();
   // Destroyed before what is above: the connections it still holds let go of it.
-  asio::io_context context{1};
+  asio::io_context context;
   tcp::acceptor acceptor{context};
   asio::steady_timer acceptPause{context};
   asio::steady_timer ping{context};
@@ -175,10 +176,6 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   ~Session() {
-    if (streaming_) {
-      server_.streams.erase(this);
-      --server_.streamCount;
-    }
     --server_.open;
     const auto it = server_.perAddress.find(address_);
     if (it != server_.perAddress.end() && --it->second == 0) server_.perAddress.erase(it);
@@ -321,7 +318,7 @@ class Session : public std::enable_shared_from_this<Session> {
     for (const auto& [name, value] : in.headers) text.append(name).append(": ").append(value).append("\r\n");
     text.append("\r\n").append(in.body);
     streaming_ = true;
-    server_.streams.insert(this);
+    server_.streams.insert(shared_from_this());
     ++server_.streamCount;
     send(std::make_shared<const std::string>(std::move(text)));
   }
@@ -347,6 +344,10 @@ class Session : public std::enable_shared_from_this<Session> {
     waiting_ = false;
     answerTimer_.cancel();
     queue_.clear();
+    if (streaming_) {
+      server_.streams.erase(shared_from_this());
+      --server_.streamCount;
+    }
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.close();
@@ -411,9 +412,8 @@ void ServerCore::pingStreams() {
     if (ec) return;
     // A comment line: keeps proxies from closing a quiet stream, and finds readers that have gone.
     const auto text = std::make_shared<const std::string>(": ping\n\n");
-    const std::vector<Session*> listening(streams.begin(), streams.end());
-    for (Session* s : listening)
-      if (streams.count(s)) s->send(text);
+    const std::vector<std::shared_ptr<Session>> listening(streams.begin(), streams.end());
+    for (const auto& s : listening) s->send(text);
     pingStreams();
   });
 }
@@ -461,6 +461,8 @@ void HttpServer::stop() {
   }
   impl_->context.stop();
   if (impl_->thread.joinable()) impl_->thread.join();
+  // Their sockets go while the context they belong to is still there.
+  impl_->streams.clear();
   impl_.reset();
 }
 
@@ -468,9 +470,8 @@ void HttpServer::broadcast(std::string text) {
   if (!impl_) return;
   Impl& impl = *impl_;
   impl.gate->post([&impl, shared = std::make_shared<const std::string>(std::move(text))] {
-    const std::vector<Session*> open(impl.streams.begin(), impl.streams.end());
-    for (Session* s : open)
-      if (impl.streams.count(s)) s->send(shared);
+    const std::vector<std::shared_ptr<Session>> listening(impl.streams.begin(), impl.streams.end());
+    for (const auto& s : listening) s->send(shared);
   });
 }
 

@@ -124,7 +124,7 @@ def stage_file(folder, rows):
 
 
 class Dorvan:
-    def __init__(self, program, shim, folder, port, password, rows, web=None):
+    def __init__(self, program, shim, folder, port, password, rows, web=None, more=""):
         self.home = os.path.join(folder, "home")
         os.mkdir(self.home)
         stage_file(self.home, rows)
@@ -133,6 +133,7 @@ class Dorvan:
             f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = %s\n" % (port, USER, password, PREFIX))
             if web:
                 f.write("web = 127.0.0.1:%d\n" % web)
+            f.write(more)
         os.chmod(settings, 0o600)
         self.board = os.path.join(folder, "board")
         open(self.board, "w").close()
