@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """DORVAN.exe under Wine on a real mosquitto: it connects, publishes discovery and its
-states retained, and a `set` switches its port through the stand-in board library.
+states retained, and a `set` switches its port through the stand-in board library and
+is told on the page's event stream, which began with the whole state.
 
 usage: mqtt_wine.py WINEPREFIX DORVAN.exe mcHID.dll LOADER
 Exits 77 (skipped) when mosquitto or paho-mqtt is not installed.
@@ -15,6 +16,7 @@ from datetime import datetime, timedelta
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
 import mqtt_linux as net  # noqa: E402  the broker, the client and the stage file
+from web_live_linux import Stream  # noqa: E402
 
 
 def main():
@@ -39,9 +41,10 @@ def main():
         shutil.copy(standin, os.path.join(app, "mcHID.dll"))
         since = datetime.now().replace(microsecond=0) - timedelta(hours=1)
         net.stage_file(work, {1: ("", since, None), 2: ("Sulama ön", None, None)})
+        web = net.free_port()
         with open(os.path.join(work, "ag.txt"), "w") as f:
             f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = dorvan/wine\n"
-                    % (broker.port, net.USER, net.PASSWORD))
+                    "web = 127.0.0.1:%d\nweb_parola = gizli\n" % (broker.port, net.USER, net.PASSWORD, web))
         log = os.path.join(scratch, "standin.log")
         env["DORVAN_STANDIN_LOG"] = "Z:" + log.replace("/", "\\")
         program = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90",
@@ -72,10 +75,14 @@ def main():
             if held.get(topic) != payload:
                 net.fail("retained %s is %r, not %r; the journal:\n%s" % (topic, held.get(topic), payload,
                                                                            "\n".join(journal())))
-        if len([t for t in held if t.endswith("/config")]) != 21:
+        if len([t for t in held if t.endswith("/config")]) != 22:
             net.fail("discovery configs retained: %s" % sorted(t for t in held if t.endswith("/config")))
         if '"name":"Sulama ön"' not in held.get("homeassistant/switch/dorvan_wine/port_2/config", ""):
             net.fail("port 2's switch is not named after its description")
+        stream = Stream(web)
+        net.wait_for("the stream's first event", lambda: stream.items, 5)
+        if 'event: state\ndata: {"board":' not in stream.items[0][1]:
+            net.fail("the stream began with %r" % stream.items[0][1][:300])
         before = len(standin_log())
         sub.publish(p + "/port/5/set", "ON")
         try:
@@ -85,6 +92,9 @@ def main():
             raise
         net.wait_for("PORT 05 AÇIK (mqtt)", lambda: "PORT 05 AÇIK (mqtt)" in journal(), 2)
         net.wait_for("port 5's state", lambda: (p + "/port/5", "ON", False) in sub.messages, 2)
+        net.wait_for("port 5's event", lambda: stream.find(lambda b: b.startswith("event: port") and '"port":5,' in b
+                                                           and '"state":"on"' in b), 2)
+        stream.sock.close()
         sub.close()
         print("\n".join(journal()))
         return 0
