@@ -96,10 +96,12 @@ void WebPage::journalLine(std::string_view line) {
 }
 
 // A next switching moves when its instant passes; the marks and tooltips with it. Looked
-// at only while someone listens, and sent only when it differs.
+// at only while someone listens, after the tick that showed the second, and sent only
+// when it differs.
 void WebPage::secondShown() {
   if (server_.streamCount() == 0) return;
-  for (int p = 1; p <= kPortCount; ++p) sendPortIfChanged(p);
+  portDirty_.fill(true);
+  sendPortsSoon();
 }
 
 }  // namespace dorvan
