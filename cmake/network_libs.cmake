@@ -10,7 +10,7 @@
 
 if(WIN32)
   set(DORVAN_DEPS_DIR ${PROJECT_SOURCE_DIR}/build/deps/mingw-${CMAKE_SYSTEM_PROCESSOR}
-      CACHE PATH "libmosquitto and httplib.h for this Windows build (scripts/windows-libs.sh)")
+      CACHE PATH "libmosquitto for this Windows build (scripts/windows-libs.sh)")
   foreach(file lib/libmosquitto_static.a include/mosquitto.h LISANSLAR.txt)
     if(NOT EXISTS ${DORVAN_DEPS_DIR}/${file})
       message(FATAL_ERROR "${DORVAN_DEPS_DIR}/${file} is missing: run scripts/install-deps.sh windows")
