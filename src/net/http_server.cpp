@@ -224,7 +224,12 @@ class Session : public std::enable_shared_from_this<Session> {
         ec == asio::error::connection_reset || ec == asio::error::operation_aborted)
       return close();
     if (ec) return answer(jsonError(400, "İstek anlaşılamadı."), true);
-    const auto authorization = parser_->get()[http::field::authorization];
+    // How every answer to this request is written, a refusal's too.
+    const auto& head = parser_->get();
+    head_ = head.method() == http::verb::head;
+    keepAlive_ = head.keep_alive();
+    version_ = head.version();
+    const auto authorization = head[http::field::authorization];
     const Admission admission =
         server_.guard->admit(address_, std::string_view(authorization.data(), authorization.size()),
                              PasswordGuard::Clock::now());
@@ -254,7 +259,6 @@ class Session : public std::enable_shared_from_this<Session> {
   void dispatch() {
     const auto& in = parser_->get();
     HttpRequest request;
-    head_ = in.method() == http::verb::head;
     request.method = head_ ? "GET" : std::string(in.method_string());
     const std::string_view target(in.target().data(), in.target().size());
     const std::size_t question = target.find('?');
@@ -269,8 +273,6 @@ class Session : public std::enable_shared_from_this<Session> {
     request.origin = header(http::field::origin);
     request.host = header(http::field::host);
     request.address = address_;
-    keepAlive_ = in.keep_alive();
-    version_ = in.version();
 
     const std::uint64_t asked = ++asked_;
     waiting_ = true;
