@@ -10,14 +10,15 @@ native_pkgs=(cmake g++ ninja-build python3 pkg-config libgtest-dev libgmock-dev 
              qt6-base-dev libhidapi-dev libudev-dev fonts-dejavu-core fonts-dejavu-extra
              xvfb xauth imagemagick xdotool  # xdotool: the Qt tests find the real program's boxes
              dpkg-dev file  # the .deb (--target package): dpkg-shlibdeps, and file to find the binaries
-             libmosquitto-dev libcpp-httplib-dev nlohmann-json3-dev  # MQTT, the HTTP server, JSON
+             libmosquitto-dev libboost-dev nlohmann-json3-dev  # MQTT, the HTTP server (Beast), JSON
              libssl-dev)  # TLS
-# The -posix compilers have std::thread. OpenSSL, libmosquitto and httplib.h for Windows are made
-# from Debian's source packages (scripts/windows-libs.sh: apt-get source needs dpkg-dev; OpenSSL's
-# build, make and perl).
+# The -posix compilers have std::thread. OpenSSL and libmosquitto for Windows are made from
+# Debian's source packages (scripts/windows-libs.sh: apt-get source needs dpkg-dev; OpenSSL's
+# build, make and perl); Beast and Asio are header-only, taken from Debian's libboost-dev as
+# nlohmann/json is.
 windows_pkgs=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64
               g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-              dpkg-dev make perl nlohmann-json3-dev
+              dpkg-dev make perl nlohmann-json3-dev libboost-dev
               wine wine32 wine64 xvfb xauth imagemagick locales)
 
 # The package tests: lintian, hardening-check (devscripts), and xdotool to find the
@@ -49,7 +50,7 @@ for p in "${pkgs[@]}"; do
 done
 
 # Node.js and npm for the browser tests: Debian's, unless the machine has them already.
-if [ "$what" = all ] && ! command -v npm >/dev/null; then
+if [[ "$what" = all || "$what" = bench ]] && ! command -v npm >/dev/null; then
   for p in nodejs npm; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
@@ -85,13 +86,22 @@ if [[ "$what" != native ]] && ! locale -a 2>/dev/null | grep -qi '^tr_TR.utf8$';
   fi
 fi
 
-# The browser tests drive Debian's chromium with playwright-core, kept in the checkout's
-# build/node (it downloads no browser).
-if [ "$what" = all ] && [ ! -f "$root/build/node/node_modules/playwright-core/package.json" ]; then
-  npm install --prefix "$root/build/node" --no-audit --no-fund --silent playwright-core@1.57.0
-fi
+# The browser tests drive Debian's chromium with playwright-core and check the page with
+# axe-core; the benchmarks load the server with autocannon. All kept in the checkout's
+# build/node (nothing here downloads a browser).
+node_pkgs=()
+case "$what" in
+  all) node_pkgs=(playwright-core@1.57.0 axe-core@4.11.0) ;;
+  bench) node_pkgs=(playwright-core@1.57.0 axe-core@4.11.0 autocannon@8.0.0) ;;
+esac
+for p in "${node_pkgs[@]}"; do
+  if [ ! -f "$root/build/node/node_modules/${p%@*}/package.json" ]; then
+    npm install --prefix "$root/build/node" --no-audit --no-fund --silent "${node_pkgs[@]}"
+    break
+  fi
+done
 
-# OpenSSL, libmosquitto and httplib.h for the Windows builds, made once in build/deps.
+# OpenSSL and libmosquitto for the Windows builds, made once in build/deps.
 if [[ "$what" != native ]]; then
   "$root/scripts/windows-libs.sh"
 fi

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The network libraries of the Windows builds, made from Debian 12's source packages with
-# Debian's patches: OpenSSL's libssl and libcrypto (static, only what DORVAN uses), a static
-# libmosquitto with TLS on them (no threads) and cpp-httplib's single header httplib.h,
-# for i686 and x86_64, in build/deps/mingw-<arch>/{include,lib} of this checkout, with
-# LISANSLAR.txt: the licences of everything DORVAN.exe carries inside it.
+# Debian's patches: OpenSSL's libssl and libcrypto (static, only what DORVAN uses) and a
+# static libmosquitto with TLS on them (no threads), for i686 and x86_64, in
+# build/deps/mingw-<arch>/{include,lib} of this checkout, with LISANSLAR.txt: the licences
+# of everything DORVAN.exe carries inside it (Boost's and nlohmann/json's headers come
+# from Debian's -dev packages, built from their patched sources).
 # Does nothing when they are there already. OpenSSL, the slow one, is also kept in a cache
 # outside the checkout (DORVAN_CACHE, else ~/.cache/dorvan) by its source version, and
 # taken from there when it is the same; without the cache it is simply built.
@@ -14,7 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 deps=$root/build/deps
 arches=(i686 x86_64)
 # Changing how the libraries are built? Change this too, and they are built again.
-recipe="openssl static, mosquitto static tls no-threads, httplib.h, licences; 3"
+recipe="openssl static, mosquitto static tls no-threads, licences with boost; 4"
 # What DORVAN never uses of OpenSSL stays out: it is linked into DORVAN.exe. no-autoload-config:
 # no openssl.cnf is looked for in a folder of the computer that others may write to.
 openssl_options=(no-shared no-tests no-module no-dso no-legacy no-engine no-autoload-config no-comp
@@ -105,13 +106,11 @@ for v in $(versions openssl); do
 done
 [ -n "$openssl_version" ] || { echo "windows-libs: no source of openssl could be fetched" >&2; exit 1; }
 fetch mosquitto
-fetch cpp-httplib
 rm -rf "$src/lists" "$src/cache"
 
 mosquitto=$(find "$src" -maxdepth 1 -type d -name 'mosquitto-*' | head -n 1)
-httplib_h=$(find "$src" -maxdepth 2 -path '*/cpp-httplib-*/httplib.h' | head -n 1)
 openssl=$(find "$src" -maxdepth 1 -type d -name 'openssl-*' | head -n 1)
-[ -n "$mosquitto" ] && [ -n "$httplib_h" ] || { echo "windows-libs: a source package is missing" >&2; exit 1; }
+[ -n "$mosquitto" ] || { echo "windows-libs: a source package is missing" >&2; exit 1; }
 
 # OpenSSL's libraries only: no programs, tests or documents. Into the cache, whole or not at all.
 build_openssl() {
@@ -148,8 +147,10 @@ licences() {
   printf '\n'
   printf '== libmosquitto %s (Eclipse Public License 2.0 / Eclipse Distribution License 1.0) ==\n\n' "${v#mosquitto-}"
   cat "$mosquitto/LICENSE.txt" "$mosquitto/edl-v10" "$mosquitto/epl-v20"
-  printf '\n== cpp-httplib (MIT) ==\n\n'
-  cat "$(dirname "$httplib_h")/LICENSE"
+  printf '\n== Boost (Beast, Asio and what they use; Boost Software License 1.0) ==\n\n'
+  # The licence's own paragraph of Debian's copyright file, without its indent and dots.
+  awk 'prev == "" && /^License: BSL-1.0$/ { on = 1; next } { prev = $0 } on && /^[^ ]/ { exit } on { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' \
+    /usr/share/doc/libboost1.74-dev/copyright
   printf '\n== JSON for Modern C++, nlohmann/json (MIT) ==\n\n'
   cat /usr/share/doc/nlohmann-json3-dev/copyright
 }
@@ -173,7 +174,7 @@ for a in "${arches[@]}"; do
   mkdir -p "$out/include" "$out/lib"
   cp "$build/lib/libmosquitto_static.a" "$ossl/lib/libssl.a" "$ossl/lib/libcrypto.a" "$out/lib/"
   cp -r "$ossl/include/openssl" "$out/include/"
-  cp "$mosquitto/include/mosquitto.h" "$mosquitto/include/mqtt_protocol.h" "$httplib_h" "$out/include/"
+  cp "$mosquitto/include/mosquitto.h" "$mosquitto/include/mqtt_protocol.h" "$out/include/"
   licences | sed 's/\r*$/\r/' > "$out/LISANSLAR.txt"
   echo "$recipe" > "$out/stamp"
   rm -rf "$build"

@@ -25,6 +25,10 @@ class FormObserver {
   virtual void journalLine(std::string_view /*line*/) {}
   // One of the fifty schedule boxes changed its text: typing, a stage loaded, a remote edit.
   virtual void boxChanged(ControlId /*box*/) {}
+  // Another stage is the current one: a stage button, from wherever it was pressed.
+  virtual void stageChanged(int /*stage*/) {}
+  // The clock shows a new second: a port's next switching may have moved with it.
+  virtual void secondShown() {}
 
  protected:
   ~FormObserver() = default;

@@ -10,6 +10,8 @@ namespace dorvan {
 namespace {
 
 constexpr ControlId kPicture1 = controlId("Picture1");
+constexpr ControlId kTimeLabel = controlId("Label18");
+constexpr ControlId kSaveButton = controlId("Command27");
 // A picture file larger than this is not a picture for a 149 x 53 box.
 constexpr std::size_t kMaxPictureFile = 32 * 1024 * 1024;
 
@@ -46,6 +48,7 @@ MainForm::MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Cl
   form_.watchTexts(*this);
   journal_.listen(this);
   ports_.listen(this);
+  selector_.listen(this);
 }
 
 bool MainForm::Form_Load() {
@@ -122,10 +125,12 @@ void MainForm::switchPort(int port, PortCommand command, SwitchCause cause, std:
   ports_.turn(kPortTable[port - 1], turnOn ? PortState::On : PortState::Off, cause, now, wallSecond(now), who);
 }
 
-std::vector<std::string> MainForm::clickFromRemote(ControlId button) {
+std::vector<std::string> MainForm::clickFromRemote(ControlId button, std::string_view by) {
   std::vector<std::string> messages;
   remoteMessages_ = &messages;
-  click(button);
+  if (button == kSaveButton) selector_.saveCurrentStage(by);
+  for (const StageButton& b : kStageButtons)
+    if (controlId(b.button) == button) selector_.pressStageButton(b.stage, by);
   remoteMessages_ = nullptr;
   return messages;
 }
@@ -206,9 +211,17 @@ void MainForm::portSwitched(int port, PortState state, SwitchCause cause) {
   for (FormObserver* o : observers_) o->portSwitched(port, state, cause);
 }
 
+void MainForm::stageChanged(int stage) {
+  for (FormObserver* o : observers_) o->stageChanged(stage);
+}
+
 // Every text change passes here, the clock's every second too: only the schedule boxes go on.
 void MainForm::textChanged(const FormState& form, ControlId id) {
   marks_.textChanged(form, id);
+  if (id == kTimeLabel) {
+    for (FormObserver* o : observers_) o->secondShown();
+    return;
+  }
   if (controlSpec(id).kind != Kind::TextBox) return;
   for (FormObserver* o : observers_) o->boxChanged(id);
 }

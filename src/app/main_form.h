@@ -30,6 +30,7 @@ class MainForm final : public DeviceEvents,
                        private JournalProblems,
                        private JournalListener,
                        private SwitchListener,
+                       private StageListener,
                        private TextWatcher {
  public:
   MainForm(FormView& view, HidLibrary& library, WindowProcSlot& slot, Clock& clock, FileOps& files);
@@ -67,10 +68,11 @@ class MainForm final : public DeviceEvents,
   // report, remembered for a re-arm, journaled with its cause and, for the web, the
   // address it came from. An unknown port is ignored.
   void switchPort(int port, PortCommand command, SwitchCause cause, std::string_view who = {});
-  // A button pressed from elsewhere. Its messages are journaled and shown as the
-  // window's own are, but a box opens only once the caller has returned, so that the
-  // caller can be answered at once; the texts are returned for it to show.
-  std::vector<std::string> clickFromRemote(ControlId button);
+  // A stage button or KAYDET pressed from elsewhere; `by` names who, for the journal
+  // ("mqtt", "web 192.168.1.20"). Its messages are journaled and shown as the window's
+  // own are, but a box opens only once the caller has returned, so that the caller can
+  // be answered at once; the texts are returned for it to show.
+  std::vector<std::string> clickFromRemote(ControlId button, std::string_view by);
   // Told of what happens, until the program ends.
   void observe(FormObserver& observer) { observers_.push_back(&observer); }
   // An observer that goes before the program ends says so first.
@@ -117,6 +119,7 @@ class MainForm final : public DeviceEvents,
   void journalFailed(std::string_view message) override;
   void journalLine(std::string_view line) override;
   void portSwitched(int port, PortState state, SwitchCause cause) override;
+  void stageChanged(int stage) override;
   void textChanged(const FormState& form, ControlId id) override;
   // True when the notification was the board's.
   bool showPlugPicture(DeviceHandle pHandle, PlugPicture which);

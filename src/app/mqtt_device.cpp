@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "base/iso_time.h"
 #include "scheduler/scheduler.h"
+#include "stages/stage_selector.h"
 
 namespace dorvan {
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr auto kBadCommandQuiet = std::chrono::minutes(1);
 constexpr std::size_t kTopicShown = 120;
+constexpr std::string_view kPortWords = "ON, OFF ya da TOGGLE olmalı";
 
 MqttConnection connectionOf(const MqttSettings& s, const mqtt::Identity& id, std::shared_ptr<TlsClientContext> tls) {
   MqttConnection c;
@@ -23,6 +25,7 @@ MqttConnection connectionOf(const MqttSettings& s, const mqtt::Identity& id, std
   c.clientId = "dorvan-" + mqtt::discoveryId(id);
   c.availabilityTopic = mqtt::availabilityTopic(id);
   c.subscriptions.push_back(mqtt::setFilter(id));
+  c.subscriptions.push_back(mqtt::stageSetTopic(id));
   if (!id.discovery.empty()) c.subscriptions.push_back(mqtt::discoveryStatusTopic(id));
   return c;
 }
@@ -78,6 +81,8 @@ void MqttDevice::boardChanged(bool present) {
   publish(mqtt::boardTopic(id_), std::string(present ? mqtt::kOn : mqtt::kOff));
 }
 
+void MqttDevice::stageChanged(int stage) { publish(mqtt::stageTopic(id_), std::to_string(stage)); }
+
 void MqttDevice::journalLine(std::string_view line) { publish(mqtt::journalTopic(id_), std::string(line), false); }
 
 // Every box MainForm tells of is a schedule box: its port's name or next switching may have moved.
@@ -122,6 +127,8 @@ void MqttDevice::publishDiscovery() {
   }
   mqtt::Publication board = mqtt::boardConfig(id_);
   publish(std::move(board.topic), std::move(board.payload));
+  mqtt::Publication stage = mqtt::stageConfig(id_);
+  publish(std::move(stage.topic), std::move(stage.payload));
 }
 
 void MqttDevice::mqttConnected() {
@@ -134,6 +141,8 @@ void MqttDevice::mqttConnected() {
     if (const std::optional<PortRecord>& last = form_.lastSwitching(p))
       publish(mqtt::portTopic(id_, p), std::string(last->state == PortState::On ? mqtt::kOn : mqtt::kOff));
   publish(mqtt::boardTopic(id_), std::string(form_.boardPresent() ? mqtt::kOn : mqtt::kOff));
+  const int stage = form_.currentStage();
+  publish(mqtt::stageTopic(id_), stage == 0 ? std::string() : std::to_string(stage));
   nextSent_.fill(std::nullopt);
   publishChanges();
   if (unchecked_)
@@ -160,27 +169,36 @@ void MqttDevice::mqttMessage(const MqttMessage& message) {
   }
   // A command left on the broker by someone else is not for now.
   if (message.retained) return;
-  if (const std::optional<int> port = mqtt::setTopicPort(id_, message.topic))
+  if (message.topic == mqtt::stageSetTopic(id_))
+    stageCommand(message.payload);
+  else if (const std::optional<int> port = mqtt::setTopicPort(id_, message.topic))
     command(*port, message.payload);
   else
-    badCommand(message.topic, message.payload);
+    badCommand(message.topic, message.payload, kPortWords);
+}
+
+// As its button: its messages are journaled and shown, and the box opens after this returns.
+void MqttDevice::stageCommand(std::string_view payload) {
+  const std::optional<int> stage = mqtt::parseStage(payload);
+  if (!stage) return badCommand(mqtt::stageSetTopic(id_), payload, "1 ile 7 arasında bir kademe numarası olmalı");
+  form_.clickFromRemote(controlId(kStageButtons[*stage - 1].button), "mqtt");
 }
 
 void MqttDevice::command(int port, std::string_view payload) {
   const std::optional<mqtt::Command> c = mqtt::parseCommand(payload);
-  if (!c) return badCommand(mqtt::portSetTopic(id_, port), payload);
+  if (!c) return badCommand(mqtt::portSetTopic(id_, port), payload, kPortWords);
   const PortCommand what = *c == mqtt::Command::On    ? PortCommand::On
                            : *c == mqtt::Command::Off ? PortCommand::Off
                                                       : PortCommand::Toggle;
   form_.switchPort(port, what, SwitchCause::Mqtt);
 }
 
-void MqttDevice::badCommand(std::string_view topic, std::string_view payload) {
+void MqttDevice::badCommand(std::string_view topic, std::string_view payload, std::string_view expected) {
   const auto now = std::chrono::steady_clock::now();
   if (lastBadCommand_ && now - *lastBadCommand_ < kBadCommandQuiet) return;
   lastBadCommand_ = now;
   form_.note(journal_events::warning("MQTT " + mqtt::journalSafe(topic, kTopicShown) + ": \"" +
-                                     mqtt::payloadExcerpt(payload) + "\" anlaşılmadı, ON, OFF ya da TOGGLE olmalı"));
+                                     mqtt::payloadExcerpt(payload) + "\" anlaşılmadı, " + std::string(expected)));
 }
 
 void MqttDevice::mqttSecond() {

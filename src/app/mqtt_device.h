@@ -40,6 +40,7 @@ class MqttDevice final : public FormObserver, private MqttEvents {
   void boardChanged(bool present) override;
   void journalLine(std::string_view line) override;
   void boxChanged(ControlId box) override;
+  void stageChanged(int stage) override;
 
   void mqttConnected() override;
   void mqttDown(std::string_view reason) override;
@@ -53,7 +54,9 @@ class MqttDevice final : public FormObserver, private MqttEvents {
   // After the handler running now: a stage load changes fifty boxes, and is told once.
   void publishChangesSoon();
   void command(int port, std::string_view payload);
-  void badCommand(std::string_view topic, std::string_view payload);
+  void stageCommand(std::string_view payload);
+  // Journaled once a minute at most; `expected` says what would have been understood.
+  void badCommand(std::string_view topic, std::string_view payload, std::string_view expected);
 
   MainForm& form_;
   UiThread& ui_;

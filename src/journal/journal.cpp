@@ -29,8 +29,10 @@ void appendTwoDigits(std::string& out, int v) {
   out += static_cast<char>('0' + v % 10);
 }
 
-std::string stageEvent(int stage, std::string_view what) {
-  return "KADEME " + std::to_string(stage) + " " + std::string(what);
+std::string stageEvent(int stage, std::string_view what, std::string_view by) {
+  std::string out = "KADEME " + std::to_string(stage) + " " + std::string(what);
+  if (!by.empty()) out.append(" (").append(by).append(")");
+  return out;
 }
 
 }  // namespace
@@ -41,8 +43,8 @@ std::string started(int stage) {
   return out;
 }
 
-std::string stageLoaded(int stage) { return stageEvent(stage, "YÜKLENDİ"); }
-std::string stageSaved(int stage) { return stageEvent(stage, "KAYDEDİLDİ"); }
+std::string stageLoaded(int stage, std::string_view by) { return stageEvent(stage, "YÜKLENDİ", by); }
+std::string stageSaved(int stage, std::string_view by) { return stageEvent(stage, "KAYDEDİLDİ", by); }
 
 std::string warning(std::string_view message) {
   std::string out = "UYARI: ";

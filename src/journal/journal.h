@@ -46,8 +46,9 @@ inline constexpr std::string_view kEnded = "DORVAN KAPANDI";
 
 // "DORVAN AÇILDI", with ", KADEME 3" when started with a stage.
 std::string started(int stage);
-std::string stageLoaded(int stage);
-std::string stageSaved(int stage);
+// "KADEME 2 YÜKLENDİ", with who asked when it came from elsewhere: "KADEME 2 YÜKLENDİ (mqtt)".
+std::string stageLoaded(int stage, std::string_view by = {});
+std::string stageSaved(int stage, std::string_view by = {});
 // "UYARI: " and the message on one line.
 std::string warning(std::string_view message);
 

@@ -1,9 +1,12 @@
-// The page's HTTP server: cpp-httplib on threads of its own, with what every request
-// passes before it is answered: the password and its rate limit, a bounded pool of
-// threads, a time limit on reading a request and a limit on its body. What a request
-// asks is answered by the handler, on one of the server's threads.
+// The page's HTTP server: Boost.Beast on one Asio thread of its own, which holds every
+// connection without a thread each. What every request passes before it is answered:
+// a bound on connections in all and per address, a deadline on the whole request
+// header, the password and its rate limit, and a limit on the body. What a request asks
+// is answered by the handler, which is called on the server's thread and must not
+// block there: it replies when it can, from any thread.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,6 +38,9 @@ struct HttpResponse {
   std::string contentType = "application/json; charset=utf-8";
   std::string body;
   std::vector<std::pair<std::string, std::string>> headers;
+  // A Server-Sent Events stream: the body is its first events, and the connection then
+  // stays open for whatever HttpServer::broadcast sends.
+  bool eventStream = false;
 };
 
 // {"error": text} with that status.
@@ -42,30 +48,47 @@ HttpResponse jsonError(int status, std::string_view text);
 // A write (anything but GET) is taken only as JSON, and only from a page of this
 // server: 415 for another Content-Type, 403 when Origin names another host.
 std::optional<HttpResponse> refuseWrite(const HttpRequest& request);
+// One Server-Sent Event: "event: NAME\ndata: DATA\n\n" (DATA holds no line break).
+std::string serverSentEvent(std::string_view name, std::string_view data);
 
 struct HttpLimits {
-  std::size_t threads = 8;          // requests served at once
-  int readTimeoutSeconds = 5;       // to read a request once it has begun
-  int keepAliveSeconds = 2;         // an idle connection is closed after this
-  std::size_t keepAliveMax = 20;    // requests over one connection
-  std::size_t maxBody = 16 * 1024;  // a larger body gets 413
+  std::size_t connections = 256;  // open at once, event streams included; more are refused
+  std::size_t perAddress = 16;    // open at once from one client address
+  std::chrono::milliseconds headerDeadline{10'000};  // a request's whole header, however it trickles
+  std::chrono::milliseconds bodyDeadline{10'000};    // its body, once the header is in
+  std::chrono::milliseconds idle{5'000};             // a kept-alive connection with no new request
+  std::chrono::milliseconds writeDeadline{10'000};   // an answer, or one write to an event stream
+  std::chrono::milliseconds answerWait{5'000};       // the handler's reply; then 503
+  std::chrono::milliseconds streamPing{15'000};      // a comment line on every event stream
+  std::size_t maxHeader = 8 * 1024;                  // a larger header gets 431
+  std::size_t maxBody = 16 * 1024;                   // a larger body gets 413
+  std::size_t streamBacklog = 256 * 1024;  // unsent bytes of a stream whose reader has stopped; then it is closed
 };
 
 class HttpServer {
  public:
-  using Handler = std::function<HttpResponse(const HttpRequest&)>;
+  // Called once per request, from any thread, at any time; a reply after the answer
+  // wait, or after the server has stopped, is dropped.
+  using Reply = std::function<void(HttpResponse)>;
+  using Handler = std::function<void(const HttpRequest&, Reply)>;
 
   HttpServer();
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  // Binds the address ("" = every address) and serves on threads of its own. False
-  // when the port cannot be had (in use, no such address, not allowed).
+  // Binds the address ("" = every IPv4 address) and serves on a thread of its own.
+  // False when the port cannot be had (in use, no such address, not allowed).
   bool start(const std::string& address, std::uint16_t port, const std::string& password, Handler handler,
              const HttpLimits& limits = {});
-  // Waits for the requests being answered; safe to call twice.
+  // Closes every connection and ends the thread; safe to call twice.
   void stop();
+
+  // From any thread: `text` (whole events) to every open event stream, in the order of
+  // the calls, after the first events of a stream whose reply was given before.
+  void broadcast(std::string text);
+  // Event streams open now; from any thread.
+  std::size_t streamCount() const;
 
  private:
   struct Impl;

@@ -64,6 +64,8 @@ std::string portSetTopic(const Identity& id, int port) { return portTopic(id, po
 std::string portNextTopic(const Identity& id, int port) { return portTopic(id, port) + "/sonraki"; }
 std::string boardTopic(const Identity& id) { return id.prefix + "/kart"; }
 std::string journalTopic(const Identity& id) { return id.prefix + "/gunluk"; }
+std::string stageTopic(const Identity& id) { return id.prefix + "/kademe"; }
+std::string stageSetTopic(const Identity& id) { return stageTopic(id) + "/set"; }
 std::string setFilter(const Identity& id) { return id.prefix + "/port/+/set"; }
 std::string discoveryStatusTopic(const Identity& id) {
   return id.discovery.empty() ? std::string() : id.discovery + "/status";
@@ -91,6 +93,12 @@ std::optional<Command> parseCommand(std::string_view payload) {
   if (sameLetters(word, "OFF")) return Command::Off;
   if (sameLetters(word, "TOGGLE")) return Command::Toggle;
   return std::nullopt;
+}
+
+std::optional<int> parseStage(std::string_view payload) {
+  const std::string_view word = trimmed(payload);
+  if (word.size() != 1 || word[0] < '1' || word[0] > '7') return std::nullopt;
+  return word[0] - '0';
 }
 
 std::string journalSafe(std::string_view payload, std::size_t bytes) {
@@ -162,6 +170,19 @@ Publication nextSwitchingConfig(const Identity& id, int port) {
   body["value_template"] = "{{ value if value else None }}";
   body["qos"] = 1;
   return config(id, "sensor", "port_" + n + "_sonraki", body);
+}
+
+Publication stageConfig(const Identity& id) {
+  nlohmann::json body = entity(id, "kademe", "Kademe");
+  nlohmann::json options = nlohmann::json::array();
+  for (int stage = 1; stage <= 7; ++stage) options.push_back("KADEME " + std::to_string(stage));
+  body["options"] = std::move(options);
+  body["state_topic"] = stageTopic(id);
+  body["value_template"] = "KADEME {{ value }}";
+  body["command_topic"] = stageSetTopic(id);
+  body["command_template"] = "{{ value | replace('KADEME ', '') }}";
+  body["qos"] = 1;
+  return config(id, "select", "kademe", body);
 }
 
 }  // namespace dorvan::mqtt

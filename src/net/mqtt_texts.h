@@ -35,6 +35,8 @@ std::string portSetTopic(const Identity& id, int port);
 std::string portNextTopic(const Identity& id, int port);
 std::string boardTopic(const Identity& id);    // P/kart
 std::string journalTopic(const Identity& id);  // P/gunluk
+std::string stageTopic(const Identity& id);    // P/kademe
+std::string stageSetTopic(const Identity& id);  // P/kademe/set
 // What the device subscribes to: P/port/+/set
 std::string setFilter(const Identity& id);
 // Home Assistant's birth and will: D/status; empty without discovery.
@@ -46,6 +48,8 @@ std::optional<int> setTopicPort(const Identity& id, std::string_view topic);
 enum class Command : std::uint8_t { On, Off, Toggle };
 // "ON", "OFF" or "TOGGLE" in any case, with nothing else but surrounding blanks.
 std::optional<Command> parseCommand(std::string_view payload);
+// A stage, "1" … "7", with nothing else but surrounding blanks.
+std::optional<int> parseStage(std::string_view payload);
 // At most `bytes` bytes of a text from the network, fit for one journal line: control
 // bytes and bytes that are not UTF-8 become '?'; a character cut at the end is dropped.
 std::string journalSafe(std::string_view text, std::size_t bytes);
@@ -64,5 +68,7 @@ std::string portName(int port, std::string_view description);
 Publication switchConfig(const Identity& id, int port, std::string_view description);
 Publication boardConfig(const Identity& id);
 Publication nextSwitchingConfig(const Identity& id, int port);
+// A select of the seven stages, "KADEME 1" … "KADEME 7", whose topics carry the numbers.
+Publication stageConfig(const Identity& id);
 
 }  // namespace dorvan::mqtt

@@ -11,10 +11,12 @@ StageSelector::StageSelector(FormState& form, FileOps& files, ErrorReporter& err
 
 void StageSelector::markStage(int stage) {
   for (const StageButton& b : kStageButtons) form_.setBackColor(controlId(b.button), b.stage == stage ? kRed : kBlue);
+  const bool changed = currentStage_ != stage;
   currentStage_ = static_cast<std::uint8_t>(stage);
+  if (changed && listener_) listener_->stageChanged(stage);
 }
 
-void StageSelector::pressStageButton(int stage) {
+void StageSelector::pressStageButton(int stage, std::string_view by) {
   const StageButton& button = kStageButtons.at(stage - 1);
   // The file is read whole before anything changes, so a damaged file leaves the
   // window as it was and a later KAYDET cannot overwrite it with another stage's table.
@@ -25,7 +27,7 @@ void StageSelector::pressStageButton(int stage) {
       markStage(stage);
       stageBuffer_ = std::move(values);
       for (int i = 0; i < kTableSize; ++i) form_.setText(kPositionToBox[i], stageBuffer_[i]);
-      journal_.record(journal_events::stageLoaded(stage));
+      journal_.record(journal_events::stageLoaded(stage, by));
       return;
     case StageReadResult::Status::NotFound:
       // A new stage: chosen, the boxes kept, so that KAYDET makes its file from them.
@@ -41,14 +43,14 @@ void StageSelector::pressStageButton(int stage) {
   }
 }
 
-void StageSelector::saveCurrentStage() {
+void StageSelector::saveCurrentStage(std::string_view by) {
   if (currentStage_ == 0) return;
   const StageButton& button = kStageButtons.at(currentStage_ - 1);
   std::array<std::string_view, kTableSize> values;
   for (int i = 0; i < kTableSize; ++i) values[i] = form_.text(kPositionToBox[i]);
   const StageWriteResult r = writeStageFile(files_, button.file, values);
   if (r.ok())
-    journal_.record(journal_events::stageSaved(currentStage_));
+    journal_.record(journal_events::stageSaved(currentStage_, by));
   else
     errors_.showError(messages::stageSaveFailed(button.file, r.failedStep, r.file));
 }

@@ -35,14 +35,25 @@ class ErrorReporter {
   virtual void showError(std::string_view text) = 0;
 };
 
+// Told when another stage becomes the current one.
+class StageListener {
+ public:
+  virtual void stageChanged(int stage) = 0;
+
+ protected:
+  ~StageListener() = default;
+};
+
 class StageSelector {
  public:
   StageSelector(FormState& form, FileOps& files, ErrorReporter& errors, Journal& journal);
 
   // A stage button: mark it, make its stage current, load its file into the boxes.
-  void pressStageButton(int stage);
+  // `by` names who pressed it from elsewhere, for the journal ("mqtt", "web 192.168.1.20").
+  void pressStageButton(int stage, std::string_view by = {});
   // KAYDET: the boxes as they are now into the current stage's file.
-  void saveCurrentStage();
+  void saveCurrentStage(std::string_view by = {});
+  void listen(StageListener* listener) { listener_ = listener; }
 
   std::uint8_t currentStage() const { return currentStage_; }
 
@@ -53,6 +64,7 @@ class StageSelector {
   FileOps& files_;
   ErrorReporter& errors_;
   Journal& journal_;
+  StageListener* listener_ = nullptr;
   std::uint8_t currentStage_ = 0;
   StageValues stageBuffer_;
 };

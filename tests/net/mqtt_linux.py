@@ -97,7 +97,7 @@ class Client:
         self.client.disconnect()
 
 
-def retained_state(port, want, configs=21, seconds=10):
+def retained_state(port, want, configs=22, seconds=10):
     """What a newcomer finds retained, once that holds `want` (None: absent) and `configs`
     discovery configs, or after `seconds`. A subscriber that came before a message gets
     it without the retain flag, so each look is a new subscriber's."""
@@ -200,7 +200,7 @@ def main():
         wait_for("port 1 resumed", lambda: "PORT 01 AÇIK (yeniden)" in d.journal(), 10)
         # Discovery and the states, retained, as a newcomer finds them.
         p = PREFIX
-        want = {p + "/durum": "online", p + "/port/1": "ON", p + "/kart": "ON",
+        want = {p + "/durum": "online", p + "/port/1": "ON", p + "/kart": "ON", p + "/kademe": "3",
                 p + "/port/3/sonraki": due.astimezone().isoformat()}
         held = retained_state(broker.port, want)
         sub = Client(broker.port)
@@ -211,10 +211,16 @@ def main():
         if p + "/port/2/sonraki" in held:
             fail("port 2 has a next switching: %r" % held[p + "/port/2/sonraki"])
         configs = [t for t in held if t.startswith("homeassistant/") and t.endswith("/config")]
-        if len(configs) != 21:
+        if len(configs) != 22:
             fail("%d discovery configs retained: %s" % (len(configs), sorted(configs)))
         if '"name":"Sulama ön"' not in held.get("homeassistant/switch/dorvan_test/port_2/config", ""):
             fail("port 2's switch is not named after its description")
+        select = json.loads(held.get("homeassistant/select/dorvan_test/kademe/config", "{}"))
+        if (select.get("options") != ["KADEME %d" % n for n in range(1, 8)] or select.get("state_topic") != p + "/kademe"
+                or select.get("command_topic") != p + "/kademe/set" or select.get("unique_id") != "dorvan_test_kademe"
+                or select.get("value_template") != "KADEME {{ value }}"
+                or select.get("command_template") != "{{ value | replace('KADEME ', '') }}"):
+            fail("the stages' select is %r" % select)
         if p + "/port/5" in held:
             fail("port 5 was never switched, yet its state was published")
 
@@ -241,7 +247,7 @@ def main():
         # Home Assistant coming online is given the configs again.
         configs_before = sum(t.endswith("/config") for t, _, _ in sub.messages)
         sub.publish("homeassistant/status", "online")
-        wait_for("the configs again", lambda: sum(t.endswith("/config") for t, _, _ in sub.messages) == configs_before + 21, 2)
+        wait_for("the configs again", lambda: sum(t.endswith("/config") for t, _, _ in sub.messages) == configs_before + 22, 2)
 
         # Bad payloads switch nothing and are told once a minute.
         before = len(d.reports())
@@ -265,6 +271,7 @@ def main():
         broker.start()
         left = Client(broker.port, "nothing")
         left.publish(p + "/port/7/set", "ON", retain=True)
+        left.publish(p + "/kademe/set", "5", retain=True)
         left.close()
         wait_for("the second MQTT BAĞLANDI", lambda: d.journal().count("MQTT BAĞLANDI") == 2, 20)
         outage = d.journal()[d.journal().index("MQTT BAĞLANDI") + 1:]
@@ -276,10 +283,12 @@ def main():
         for topic, payload in want.items():
             if held.get(topic) != payload:
                 fail("after the restart, retained %s is %r, not %r" % (topic, held.get(topic), payload))
-        if len([t for t in held if t.endswith("/config")]) != 21:
+        if len([t for t in held if t.endswith("/config")]) != 22:
             fail("discovery was not published again after the restart")
         if any("PORT 07" in l for l in d.journal()) or report(7, True) in d.reports():
             fail("a retained command switched port 7")
+        if any("KADEME 5" in l for l in d.journal()):
+            fail("a retained command chose stage 5")
 
         # The wrong password: told once, and the schedule goes on.
         wrong = "UYARI: MQTT sunucusu 127.0.0.1:%d: kullanıcı adı ya da parola kabul edilmedi" % broker.port
@@ -287,6 +296,15 @@ def main():
         wait_for("port 4 switched all the same", lambda: "PORT 04 AÇIK (çizelge)" in w.journal(), 5)
         if "MQTT BAĞLANDI" in w.journal():
             fail("a wrong password connected")
+
+        # A stage chosen from MQTT loads as its button does, and is told back.
+        shutil.copy(os.path.join(d.home, "kademe3.txt"), os.path.join(d.home, "kademe2.txt"))
+        stages = Client(broker.port, p + "/kademe")  # the broker was restarted: a new subscriber
+        time.sleep(0.3)
+        stages.publish(p + "/kademe/set", " 2 ")
+        wait_for("KADEME 2 YÜKLENDİ (mqtt)", lambda: "KADEME 2 YÜKLENDİ (mqtt)" in d.journal(), 2)
+        wait_for("the stage told back", lambda: (p + "/kademe", "2", False) in stages.messages, 2)
+        stages.close()
 
         # SIGTERM: `offline` is left behind.
         if d.end() != 0:

@@ -69,7 +69,7 @@ def main(zip_path, folder, version):
     if "LISANSLAR.txt" in names:
         with open(f"{folder}/LISANSLAR.txt", "rb") as f:
             licences = f.read().decode("utf-8")
-        for library in ("OpenSSL", "libmosquitto", "cpp-httplib", "nlohmann"):
+        for library in ("OpenSSL", "libmosquitto", "Boost", "nlohmann"):
             expect(library in licences, f"LISANSLAR.txt lacks the licence of {library}")
     if "DORVAN.exe" in names:
         with open(f"{folder}/DORVAN.exe", "rb") as f:

@@ -164,7 +164,7 @@ TEST_F(Journaled, RemoteSwitchingIsJournaledWithItsCauseAndToldToObservers) {
                                       "06.12.2026 07:30:00 PORT 05 AÇIK (mqtt)", "port 5 on", "box Text1"}));
   EXPECT_NE(tip(5).find("(mqtt)"), std::string::npos) << tip(5);
 
-  const std::vector<std::string> said = form.clickFromRemote(controlId("Command33"));  // KADEME3: no file
+  const std::vector<std::string> said = form.clickFromRemote(controlId("Command33"), "web 192.168.1.20");  // KADEME3: no file
   ASSERT_EQ(said.size(), 1u);
   EXPECT_EQ(view.later.size(), 1u) << "the box opens once the caller has its answer";
   EXPECT_EQ(view.later[0].text, said[0]);

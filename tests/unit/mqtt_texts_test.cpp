@@ -46,6 +46,17 @@ TEST(MqttTexts, CommandsAreThreeWordsInAnyCase) {
   for (const auto& c : cases) EXPECT_EQ(parseCommand(c.payload), c.command) << c.payload;
 }
 
+TEST(MqttTexts, StagesAreOneDigitFromOneToSeven) {
+  const struct {
+    std::string_view payload;
+    std::optional<int> stage;
+  } cases[] = {
+      {"1", 1}, {"7", 7}, {" 3\n", 3}, {"0", {}}, {"8", {}}, {"", {}}, {"03", {}},
+      {"KADEME 2", {}}, {"2.0", {}}, {"-1", {}}, {std::string_view("2\0", 2), {}}, {"٣", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parseStage(c.payload), c.stage) << c.payload;
+}
+
 TEST(MqttTexts, ExcerptsAreOneSafeLineOfAtMost32Bytes) {
   const struct {
     std::string_view payload;

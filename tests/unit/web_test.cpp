@@ -166,6 +166,19 @@ TEST_F(Web, StagesAndSaveAnswerWithTheWindowsMessages) {
   answer = askJson("POST", "/api/save", "{}");
   EXPECT_EQ(answer["stage"], 2);
   EXPECT_THAT(files.files["kademe2.txt"], testing::StartsWith("Pompa\r\n"));
+  askJson("POST", "/api/stages/2", "{}");
+  EXPECT_THAT(files.files["gunluk.txt"], testing::HasSubstr(" KADEME 2 KAYDEDİLDİ (web 192.168.1.20)"));
+  EXPECT_THAT(files.files["gunluk.txt"], testing::HasSubstr(" KADEME 2 YÜKLENDİ (web 192.168.1.20)"));
+}
+
+TEST_F(Web, TheEventStreamBeginsWithTheWholeState) {
+  const HttpResponse r = ask("GET", "/api/events");
+  EXPECT_TRUE(r.eventStream);
+  EXPECT_EQ(r.contentType, "text/event-stream");
+  ASSERT_THAT(r.body, testing::StartsWith("event: state\ndata: {"));
+  ASSERT_THAT(r.body, testing::EndsWith("}\n\n"));
+  EXPECT_EQ(json::parse(r.body.substr(r.body.find('{'))), askJson("GET", "/api/state"));
+  EXPECT_EQ(ask("POST", "/api/events", "{}").status, 405);
 }
 
 TEST_F(Web, TheStateListsTenPortsWithLocalTimes) {

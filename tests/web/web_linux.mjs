@@ -1,5 +1,6 @@
 // The real dorvan, offscreen, with the stand-in board: the page and its API over
-// 127.0.0.1, and a real browser.
+// 127.0.0.1, and a real browser; with a mosquitto of its own, a port switched over MQTT
+// as the open page sees it.
 //   node web_linux.mjs DORVAN FAKE_HIDAPI PICTURE_DIR NODE_MODULES
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -33,19 +34,29 @@ const two = (n) => String(n).padStart(2, '0');
 const dateOf = (d) => `${two(d.getDate())}.${two(d.getMonth() + 1)}.${d.getFullYear()}`;
 const timeOf = (d) => `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
 
-const port = await new Promise((resolve) => {
+const freePort = () => new Promise((resolve) => {
   const s = net.createServer().listen(0, '127.0.0.1', () => {
     const p = s.address().port;
     s.close(() => resolve(p));
   });
 });
+const port = await freePort();
+// A broker for the page's live colours: anonymous, on loopback, stopped at the end.
+const brokerPort = fs.existsSync('/usr/sbin/mosquitto') ? await freePort() : 0;
+let broker = null;
+if (brokerPort) {
+  fs.writeFileSync(path.join(home, 'mosquitto.conf'),
+                   `listener ${brokerPort} 127.0.0.1\nallow_anonymous true\npersistence false\nuser root\n`);
+  broker = spawn('/usr/sbin/mosquitto', ['-c', path.join(home, 'mosquitto.conf')], { stdio: 'ignore' });
+}
 // Stage 1 in the stage file's own code page: "Aygıt N" (ı = 0xFD), nothing scheduled.
 let stage1 = '';
 for (let p = 1; p <= 10; p++) stage1 += `Aygıt ${p}\r\n\r\n\r\n\r\n\r\n`;
 const toCp1254 = (s) => Buffer.from([...s].map((c) => ({ ı: 0xfd, ğ: 0xf0, ş: 0xfe }[c] ?? c.charCodeAt(0))));
 fs.writeFileSync(path.join(home, 'kademe1.txt'), toCp1254(stage1));
 fs.writeFileSync(path.join(home, 'kademe2.txt'), toCp1254('Pompa\r\n' + '\r\n'.repeat(49)));
-fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n`, { mode: 0o600 });
+fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n` +
+                 (brokerPort ? `mqtt = 127.0.0.1:${brokerPort}\nmqtt_konu = dorvan/web\n` : ''), { mode: 0o600 });
 for (const f of ['fis_1.bmp', 'fis_2.bmp']) fs.copyFileSync(path.join(pictures, f), path.join(home, f));
 fs.writeFileSync(board, '');
 
@@ -148,6 +159,40 @@ try {
     const descriptions = [];
     for (let p = 1; p <= 10; p++) descriptions.push(await page.getByLabel(`PORT ${two(p)} AÇIKLAMA`).inputValue());
     check(descriptions.every((d, i) => d === `Aygıt ${i + 1}`), 'the page shows the ten descriptions');
+    const width = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(width <= 360, `at 360 px the page is ${width} px wide`);
+    // With a port on (red) and the chosen stage red: what axe-core finds serious or critical.
+    await page.addScriptTag({ path: path.join(nodeModules, 'axe-core', 'axe.min.js') });
+    const found = await page.evaluate(async () => (await window.axe.run()).violations
+      .filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => `${v.id}: ${v.help}`));
+    check(found.length === 0, `axe-core: ${found.length ? found.join('; ') : 'nothing serious or critical'}`);
+
+    // A port switched over MQTT changes colour on the open page, without a reload.
+    if (brokerPort) {
+      const publisher = spawn('mosquitto_pub', ['-p', String(brokerPort), '-q', '1', '-t', 'dorvan/web/port/3/set', '-l'],
+                              { stdio: ['pipe', 'ignore', 'ignore'] });
+      await until(() => read('gunluk.txt').includes('MQTT BAĞLANDI'), 5000);
+      await until(() => false, 500);
+      const took = [];
+      for (let i = 0; i < 20; i++) {
+        const wasOn = await page.evaluate(() => document.querySelectorAll('.indicator')[2].classList.contains('on'));
+        const watch = page.evaluate((on) => new Promise((resolve) => {
+          const b = document.querySelectorAll('.indicator')[2];
+          new MutationObserver(() => b.classList.contains('on') !== on && resolve(performance.timeOrigin + performance.now()))
+            .observe(b, { attributes: true });
+          setTimeout(() => resolve(0), 2000);
+        }), wasOn);
+        await until(() => false, 50);
+        const sent = performance.timeOrigin + performance.now();
+        publisher.stdin.write('TOGGLE\n');
+        const seen = await watch;
+        took.push(seen ? seen - sent : Infinity);
+      }
+      publisher.stdin.end();
+      took.sort((a, b) => a - b);
+      check(took[10] <= 100 && took[19] <= 300,
+            `MQTT set → colour on the page: median ${took[10].toFixed(1)} ms, worst ${took[19].toFixed(1)} ms`);
+    }
     t0 = Date.now();
     await page.getByRole('button', { name: /^PORT 05/ }).click();
     check(await until(() => read('board.log').includes('00 05 00 00 00 00 00 00 00'), 1000),
@@ -191,6 +236,7 @@ try {
 } finally {
   child.kill('SIGTERM');
   const code = await new Promise((resolve) => child.on('exit', (c) => resolve(c)));
+  if (broker) broker.kill('SIGTERM');
   check(code === 0, 'dorvan ended on SIGTERM');
   console.log('--- gunluk.txt\n' + read('gunluk.txt'));
   if (!failures) fs.rmSync(home, { recursive: true, force: true });

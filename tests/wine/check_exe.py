@@ -11,7 +11,7 @@ MACHINES = {"i386": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
 # What ships with every Windows DORVAN runs on; anything else would have to be installed.
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "advapi32.dll",
                 "comctl32.dll", "shell32.dll", "ole32.dll", "uxtheme.dll", "ntdll.dll",
-                "ws2_32.dll", "crypt32.dll"}
+                "ws2_32.dll", "crypt32.dll", "mswsock.dll"}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
 
 

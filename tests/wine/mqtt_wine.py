@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """DORVAN.exe under Wine on a real mosquitto: it connects, publishes discovery and its
-states retained, and a `set` switches its port through the stand-in board library.
-With `tls`, DORVAN.exe connects over TLS, trusting the test's own CA through mqtt_ca.
+states retained, and a `set` switches its port through the stand-in board library and
+is told on the page's event stream, which began with the whole state. With `tls`, DORVAN.exe
+connects over TLS, trusting the test's own CA through mqtt_ca.
 
 usage: mqtt_wine.py WINEPREFIX DORVAN.exe mcHID.dll LOADER [tls]
 Exits 77 (skipped) when mosquitto or paho-mqtt (or, for tls, openssl) is not installed.
@@ -17,6 +18,7 @@ from datetime import datetime, timedelta
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
 import mqtt_linux as net  # noqa: E402  the broker, the client and the stage file
 import mqtt_tls_linux as tls_net  # noqa: E402  the certificates and the TLS listener
+from web_live_linux import Stream  # noqa: E402
 
 
 def main():
@@ -49,9 +51,11 @@ def main():
         shutil.copy(standin, os.path.join(app, "mcHID.dll"))
         since = datetime.now().replace(microsecond=0) - timedelta(hours=1)
         net.stage_file(work, {1: ("", since, None), 2: ("Sulama ön", None, None)})
+        web = net.free_port()
         with open(os.path.join(work, "ag.txt"), "w") as f:
             f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = dorvan/wine\n"
-                    % (broker.tls_ports["good"] if tls else broker.port, net.USER, net.PASSWORD))
+                    "web = 127.0.0.1:%d\nweb_parola = gizli\n"
+                    % (broker.tls_ports["good"] if tls else broker.port, net.USER, net.PASSWORD, web))
             if tls:
                 f.write("mqtt_tls = evet\nmqtt_ca = ca.pem\n")
                 shutil.copy(os.path.join(scratch, "ca.pem"), work)
@@ -85,10 +89,14 @@ def main():
             if held.get(topic) != payload:
                 net.fail("retained %s is %r, not %r; the journal:\n%s" % (topic, held.get(topic), payload,
                                                                            "\n".join(journal())))
-        if len([t for t in held if t.endswith("/config")]) != 21:
+        if len([t for t in held if t.endswith("/config")]) != 22:
             net.fail("discovery configs retained: %s" % sorted(t for t in held if t.endswith("/config")))
         if '"name":"Sulama ön"' not in held.get("homeassistant/switch/dorvan_wine/port_2/config", ""):
             net.fail("port 2's switch is not named after its description")
+        stream = Stream(web)
+        net.wait_for("the stream's first event", lambda: stream.items, 5)
+        if 'event: state\ndata: {"board":' not in stream.items[0][1]:
+            net.fail("the stream began with %r" % stream.items[0][1][:300])
         before = len(standin_log())
         sub.publish(p + "/port/5/set", "ON")
         try:
@@ -98,6 +106,9 @@ def main():
             raise
         net.wait_for("PORT 05 AÇIK (mqtt)", lambda: "PORT 05 AÇIK (mqtt)" in journal(), 2)
         net.wait_for("port 5's state", lambda: (p + "/port/5", "ON", False) in sub.messages, 2)
+        net.wait_for("port 5's event", lambda: stream.find(lambda b: b.startswith("event: port") and '"port":5,' in b
+                                                           and '"state":"on"' in b), 2)
+        stream.sock.close()
         sub.close()
         print("\n".join(journal()))
         return 0

@@ -20,6 +20,8 @@ namespace dorvan::web {
 
 using nlohmann::json;
 
+std::string dumped(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
 namespace {
 
 // KAYDET; the stage buttons are the stage selector's table.
@@ -52,8 +54,7 @@ PortBoxes boxesOf(int port) {
 }
 
 HttpResponse jsonAnswer(const json& body, int status = 200) {
-  return HttpResponse{
-      status, "application/json; charset=utf-8", body.dump(-1, ' ', false, json::error_handler_t::replace), {}};
+  return HttpResponse{status, "application/json; charset=utf-8", dumped(body), {}, false};
 }
 
 HttpResponse notFound() { return jsonError(404, "Böyle bir sayfa ya da kaynak yok."); }
@@ -181,8 +182,8 @@ Routed routePort(const HttpRequest& request, std::string_view number) {
 Routed routeButton(const HttpRequest& request, ControlId button, std::optional<int> stage) {
   if (request.method != "POST") return {wrongMethod("POST"), {}};
   if (auto refused = refuseWrite(request)) return {*refused, {}};
-  return {std::nullopt, [button, stage](MainForm& form) {
-            const std::vector<std::string> messages = form.clickFromRemote(button);
+  return {std::nullopt, [button, stage, by = "web " + request.address](MainForm& form) {
+            const std::vector<std::string> messages = form.clickFromRemote(button, by);
             std::optional<int> shown = stage;
             if (!shown && form.currentStage() != 0) shown = form.currentStage();
             return jsonAnswer(buttonAnswer(shown, messages));
@@ -198,7 +199,7 @@ Routed routeJournal(const HttpRequest& request, const JournalTail& journal) {
     lines = std::min<std::size_t>(static_cast<std::size_t>(*n), kMaxJournalLines);
   }
   return {std::nullopt, [lines, &journal](MainForm&) {
-            return HttpResponse{200, "text/plain; charset=utf-8", journal.last(lines), {}};
+            return HttpResponse{200, "text/plain; charset=utf-8", journal.last(lines), {}, false};
           }};
 }
 
@@ -257,13 +258,19 @@ Routed route(const HttpRequest& request, const JournalTail& journal) {
   const std::string_view path = request.path;
   if (const Asset* asset = assetAt(path)) {
     if (request.method != "GET") return {wrongMethod("GET"), {}};
-    return {HttpResponse{200, std::string(asset->contentType), std::string(asset->body), {}}, {}};
+    return {HttpResponse{200, std::string(asset->contentType), std::string(asset->body), {}, false}, {}};
   }
   if (path == "/api/state") {
     if (request.method != "GET") return {wrongMethod("GET"), {}};
     return {std::nullopt, [](MainForm& form) { return jsonAnswer(stateJson(form)); }};
   }
   if (path == "/api/journal") return routeJournal(request, journal);
+  if (path == "/api/events") {
+    if (request.method != "GET") return {wrongMethod("GET"), {}};
+    return {std::nullopt, [](MainForm& form) {
+              return HttpResponse{200, "text/event-stream", serverSentEvent("state", dumped(stateJson(form))), {}, true};
+            }};
+  }
   if (path == "/api/save") return routeButton(request, kSaveButton, std::nullopt);
   constexpr std::string_view ports = "/api/ports/";
   if (path.substr(0, ports.size()) == ports) return routePort(request, path.substr(ports.size()));

@@ -31,6 +31,8 @@ Routed route(const HttpRequest& request, const JournalTail& journal);
 // One port's object of the state, as GET /api/state lists it.
 nlohmann::json portJson(MainForm& form, int port);
 nlohmann::json stateJson(MainForm& form);
+// On one line, whatever bytes the texts hold.
+std::string dumped(const nlohmann::json& value);
 
 }  // namespace web
 }  // namespace dorvan

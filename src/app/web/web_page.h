@@ -1,14 +1,16 @@
-// The page: the window as a third binding, served over HTTP. The server's threads
-// never touch MainForm: each request that reads or changes the window is a task
-// posted to the UI thread, which the request waits for, with a time limit.
+// The page: the window as a third binding, served over HTTP. The server's thread never
+// touches MainForm: each request that reads or changes the window is a task posted to
+// the UI thread, which replies when it has run. What changes in the window is pushed to
+// the open event streams (GET /api/events) from the UI thread, as it happens.
 #pragma once
 
+#include <array>
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/form_observer.h"
 #include "app/web/journal_tail.h"
 #include "base/file_ops.h"
 #include "net/http_server.h"
@@ -19,7 +21,7 @@ namespace dorvan {
 
 class MainForm;
 
-class WebPage {
+class WebPage final : public FormObserver {
  public:
   WebPage(MainForm& form, UiThread& ui, FileOps& files) : form_(form), ui_(ui), files_(files) {}
   ~WebPage() { stop(); }
@@ -28,20 +30,34 @@ class WebPage {
 
   // On the UI thread. Starts serving; when the port cannot be had, the Turkish
   // message to tell (naming the line of ag.txt), and the page stays off.
-  std::optional<std::string> start(const WebSettings& settings);
-  // On the UI thread, before the window goes: requests waiting for it are answered 503.
+  std::optional<std::string> start(const WebSettings& settings, const HttpLimits& limits = {});
+  // On the UI thread, before the window goes: requests waiting for it get no answer
+  // and their connections are closed.
   void stop();
 
-  // How long a request waits for the UI thread before it is answered 503.
-  static constexpr std::chrono::seconds kUiWait{5};
-
  private:
-  HttpResponse answer(const HttpRequest& request);
+  void answer(const HttpRequest& request, HttpServer::Reply reply);
+
+  void portSwitched(int port, PortState state, SwitchCause cause) override;
+  void boardChanged(bool present) override;
+  void journalLine(std::string_view line) override;
+  void boxChanged(ControlId box) override;
+  void stageChanged(int stage) override;
+  void secondShown() override;
+
+  // The port's object to the streams when it differs from the one they were last sent.
+  void sendPortIfChanged(int port);
+  // After the handler running now: a stage load changes fifty boxes, and each port is sent once.
+  void sendPortsSoon();
 
   MainForm& form_;
   UiThread& ui_;
   FileOps& files_;
   web::JournalTail journal_;
+  bool observing_ = false;
+  bool portsPosted_ = false;
+  std::array<bool, kPortCount> portDirty_{};
+  std::array<std::string, kPortCount> portSent_;
   // Shared with tasks still queued when the page stops: they then do nothing.
   std::shared_ptr<std::atomic<bool>> stopping_ = std::make_shared<std::atomic<bool>>(false);
   HttpServer server_;

@@ -1,7 +1,9 @@
 // The page's server in DORVAN.exe: with "web = 127.0.0.1:PORT" in ag.txt the state
-// JSON is served, a switch asked over HTTP reaches the board within a second, and the
-// journal names the address it came from. Requests go over a plain socket, one per
-// connection ("Connection: close"); nlohmann/json reads the answers.
+// JSON is served, a switch asked over HTTP reaches the board within a second, slow
+// clients from another address hold nothing up, and the journal names the address a
+// switch came from. Requests go over a plain socket, one per connection ("Connection:
+// close"); nlohmann/json reads the answers. (The event stream is read by wine.mqtt,
+// from Linux.)
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "groups.h"
 #include "hid/hid_library.h"
@@ -34,12 +37,48 @@ struct Winsock {
   Winsock& operator=(const Winsock&) = delete;
 };
 
-sockaddr_in loopback(std::uint16_t port) {
+sockaddr_in loopback(std::uint16_t port, std::uint32_t address = INADDR_LOOPBACK) {
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_addr.s_addr = htonl(address);
   return a;
+}
+
+// A connection from `from` (a loopback address) that has sent `text`; INVALID_SOCKET when none.
+SOCKET opened(std::uint16_t port, std::uint32_t from, const std::string& text) {
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in source = loopback(0, from);
+  sockaddr_in a = loopback(port);
+  if (s == INVALID_SOCKET || bind(s, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0 ||
+      connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      send(s, text.data(), static_cast<int>(text.size()), 0) != static_cast<int>(text.size())) {
+    if (s != INVALID_SOCKET) closesocket(s);
+    return INVALID_SOCKET;
+  }
+  u_long nonBlocking = 1;
+  ioctlsocket(s, FIONBIO, &nonBlocking);
+  return s;
+}
+
+// What the connection has sent, read until `needle` is in it or `ms` have passed. The
+// socket does not block: a receive timeout would leave it unusable after it.
+bool readUntil(SOCKET s, std::string& seen, const std::string& needle, unsigned ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  char buf[8192];
+  while (seen.find(needle) == std::string::npos && GetTickCount64() < end) {
+    const int got = recv(s, buf, sizeof buf, 0);
+    if (got < 0 && WSAGetLastError() == WSAEWOULDBLOCK) {
+      Sleep(10);
+      continue;
+    }
+    if (got <= 0) {
+      seen += got == 0 ? "[closed]" : "[error " + std::to_string(WSAGetLastError()) + "]";
+      break;
+    }
+    seen.append(buf, static_cast<std::size_t>(got));
+  }
+  return seen.find(needle) != std::string::npos;
 }
 
 // A port nobody listens on: bound, read back and let go.
@@ -161,6 +200,29 @@ bool runWeb(Context& ctx) {
           c.expect(reached() && took <= 1000,
                    "after " + std::to_string(took) + " ms the board had: " + summarize(readCalls(s.logPath()), before));
         });
+    r.run(kGroup, "30 slow clients from 127.0.0.2: 16 held, the rest refused, and 127.0.0.1 answered", [&](Case& c) {
+      std::vector<SOCKET> slow;
+      for (int i = 0; i < 30; ++i)
+        if (const SOCKET h = opened(port, 0x7F000002, "GET /api/state HTTP/1.1\r\nHost: x\r\n"); h != INVALID_SOCKET)
+          slow.push_back(h);
+      c.require(slow.size() == 30, "only " + std::to_string(slow.size()) + " connections from 127.0.0.2");
+      int refused = 0;
+      for (SOCKET h : slow) {
+        std::string got;
+        if (readUntil(h, got, " 503 ", 300)) ++refused;
+      }
+      ULONGLONG worst = 0;
+      for (int i = 0; i < 5; ++i) {
+        const ULONGLONG start = GetTickCount64();
+        const Answer a = ask(port, "GET", "/api/state");
+        worst = std::max(worst, GetTickCount64() - start);
+        c.expect(a.status == 200, "beside the slow clients: " + shown(a));
+      }
+      for (SOCKET h : slow) closesocket(h);
+      c.note("GET /api/state beside them: worst " + std::to_string(worst) + " ms");
+      c.expect(refused == 14, std::to_string(refused) + " of 30 refused, not 14");
+      c.expect(worst <= 1000, "an answer took " + std::to_string(worst) + " ms");
+    });
     r.run(kGroup, "close: exit 0, gunluk.txt holds PORT 05 AÇIK (web 127.0.0.1)", [&](Case& c) {
       const DWORD code = s.closeMainWindow(10000);
       c.expect(code == 0, "exit code " + std::to_string(code));

@@ -1,5 +1,6 @@
 // DORVAN's window as a page: the same table, the same buttons, read and written
-// through the JSON API. Text is shown with textContent only.
+// through the JSON API, and kept current by its event stream. Text is shown with
+// textContent only.
 'use strict';
 
 const BOXES = [
@@ -126,17 +127,49 @@ function showComputed(row, port) {
   row.computed.hidden = parts.length === 0;
 }
 
-function showState(state) {
-  const [date, rest] = state.time.split('T');
-  const [y, m, d] = date.split('-');
-  $('time').textContent = rest.slice(0, 8);
-  $('date').textContent = d + '.' + m + '.' + y;
-  $('board').textContent = state.board ? 'Kart takılı' : 'Kart takılı değil';
-  $('board').className = state.board ? 'ok' : 'bad';
-  $('stage').textContent = state.stage ? 'KADEME ' + state.stage : 'Kademe seçilmedi';
+// The program's clock, run on from its last reading: "2026-12-08T07:30:00+03:00" is
+// kept as a wall time, so the page shows the computer's time whatever the phone's zone.
+let clockOffset = null;
+function showClock() {
+  if (clockOffset === null) return;
+  const t = new Date(Date.now() + clockOffset);
+  $('time').textContent = two(t.getUTCHours()) + ':' + two(t.getUTCMinutes()) + ':' + two(t.getUTCSeconds());
+  $('date').textContent = two(t.getUTCDate()) + '.' + two(t.getUTCMonth() + 1) + '.' + t.getUTCFullYear();
+}
+function setClock(time) {
+  const [y, mo, d, h, mi, s] = time.slice(0, 19).split(/[-T:]/).map(Number);
+  clockOffset = Date.UTC(y, mo - 1, d, h, mi, s) + 500 - Date.now();
+  showClock();
+}
+
+function showBoard(present) {
+  $('board').textContent = present ? 'Kart takılı' : 'Kart takılı değil';
+  $('board').className = present ? 'ok' : 'bad';
+}
+
+function showStage(stage) {
+  $('stage').textContent = stage ? 'KADEME ' + stage : 'Kademe seçilmedi';
   // The chosen stage's button is red, as in the window.
-  $('buttons').querySelectorAll('.stage').forEach((b, i) => b.classList.toggle('on', state.stage === i + 1));
+  $('buttons').querySelectorAll('.stage').forEach((b, i) => b.classList.toggle('on', stage === i + 1));
+}
+
+function showState(state) {
+  setClock(state.time);
+  showBoard(state.board);
+  showStage(state.stage);
   state.ports.forEach(showPort);
+}
+
+function showJournal(text) {
+  const pre = $('journal');
+  if (pre.textContent === text) return;
+  pre.textContent = text;
+  pre.scrollTop = pre.scrollHeight;
+}
+
+function addJournalLine(line) {
+  const lines = ($('journal').textContent + line + '\n').split('\n');
+  showJournal(lines.slice(Math.max(0, lines.length - 51)).join('\n'));
 }
 
 async function switchPort(p) {
@@ -177,29 +210,63 @@ async function press(path) {
   } catch (e) {
     say([e.message]);
   }
-  refresh();
+  if (!stream) refresh();
 }
 
+// Asked once a second, only while the event stream is down.
 let busy = false;
 async function refresh() {
   if (busy) return;
   busy = true;
   try {
     showState(await call('GET', '/api/state'));
-    const journal = await call('GET', '/api/journal?lines=50');
-    const pre = $('journal');
-    if (pre.textContent !== journal) {
-      pre.textContent = journal;
-      pre.scrollTop = pre.scrollHeight;
-    }
-    $('offline').hidden = true;
+    showJournal(await call('GET', '/api/journal?lines=50'));
+    if (!stream) showLink('Canlı bağlantı kesildi; durum her saniye soruluyor.');
   } catch (e) {
-    $('offline').hidden = false;
+    showLink('Programa ulaşılamıyor; yeniden deneniyor…');
   } finally {
     busy = false;
   }
 }
 
+function showLink(problem) {
+  $('offline').textContent = problem || '';
+  $('offline').hidden = !problem;
+}
+
+// The event stream: the whole state first, then each change as it happens. While it is
+// down the page polls; the browser reconnects by itself, or, refused, it is tried anew.
+let stream = null;
+let poll = null;
+function down() {
+  stream = null;
+  if (!poll) {
+    refresh();
+    poll = setInterval(refresh, 1000);
+  }
+}
+function listen() {
+  const events = new EventSource('/api/events');
+  const on = (name, show) => events.addEventListener(name, (e) => show(JSON.parse(e.data)));
+  on('state', (state) => {
+    stream = events;
+    clearInterval(poll);
+    poll = null;
+    showLink(null);
+    showState(state);
+    call('GET', '/api/journal?lines=50').then(showJournal, () => {});
+  });
+  on('port', showPort);
+  on('board', (b) => showBoard(b.board));
+  on('stage', (s) => showStage(s.stage));
+  on('journal', (j) => addJournalLine(j.line));
+  events.onerror = () => {
+    down();
+    if (events.readyState === EventSource.CLOSED) setTimeout(listen, 5000);
+  };
+}
+
 buildRows();
-refresh();
-setInterval(refresh, 1000);
+setInterval(showClock, 250);
+if (window.EventSource) listen();
+else down();
