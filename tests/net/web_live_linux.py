@@ -86,7 +86,7 @@ def main():
         broker.start()
         web = free_port()
         due = datetime.now().replace(microsecond=0) + timedelta(seconds=12)
-        d = Dorvan(program, shim, scratch, broker.port, PASSWORD, {2: ("", due, None)}, web, "web_parola = gizli\n")
+        d = Dorvan(program, shim, scratch, broker.port, PASSWORD, {2: ("", due, None)}, web, extra="web_parola = gizli\n")
         wait_for("MQTT BAĞLANDI", lambda: "MQTT BAĞLANDI" in d.journal(), 10)
 
         # The stream: the whole state first, then an MQTT switching as it happens.
