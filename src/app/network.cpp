@@ -101,10 +101,13 @@ void Network::startWeb(const WebSettings& web, std::vector<std::string>& problem
     return;
   }
   if (!tls) return;
+  const std::string key = web.keyFile.empty() ? std::string(web::kOwnKey) : web.keyFile;
+  if (readableByOthers(key)) problems.push_back(messages::keyReadableByOthers(key));
   // So that a user can compare it with what the browser shows.
   const std::string file = web.certificateFile.empty() ? std::string(web::kOwnCertificate) : web.certificateFile;
-  form_.note((made ? "Web sayfası için kendinden imzalı sertifika oluşturuldu: " : "Web sayfası HTTPS ile açık, sertifika ") +
-             file + ", " + tls->fingerprint());
+  form_.note(
+      (made ? "Web sayfası için kendinden imzalı sertifika oluşturuldu: " : "Web sayfası HTTPS ile açık, sertifika ") +
+      file + ", " + tls->fingerprint());
 }
 
 void Network::stop() {

@@ -46,8 +46,8 @@ std::optional<std::string> subjectAltName(const std::string& name) {
   }
   ERR_clear_error();
   for (const char c : name) {
-    const bool fits = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                      c == '_' || c == '.';
+    const bool fits =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
     if (!fits) return std::nullopt;
   }
   return "DNS:" + name;
@@ -77,8 +77,7 @@ std::string pemOf(const std::function<int(BIO*)>& write) {
 bool fillCertificate(X509* certificate, EVP_PKEY* key, const std::vector<std::string>& names) {
   std::string altNames;
   for (const std::string& name : names)
-    if (const std::optional<std::string> alt = subjectAltName(name))
-      altNames += (altNames.empty() ? "" : ",") + *alt;
+    if (const std::optional<std::string> alt = subjectAltName(name)) altNames += (altNames.empty() ? "" : ",") + *alt;
   std::array<unsigned char, 16> serial{};
   if (altNames.empty() || RAND_bytes(serial.data(), static_cast<int>(serial.size())) != 1) return false;
   serial[0] &= 0x7F;  // a positive number
@@ -164,10 +163,9 @@ std::optional<CertificatePair> makeSelfSignedCertificate(const std::vector<std::
   X509* certificate = key ? X509_new() : nullptr;
   std::optional<CertificatePair> pair;
   if (certificate && fillCertificate(certificate, key, names)) {
-    pair = CertificatePair{pemOf([certificate](BIO* b) { return PEM_write_bio_X509(b, certificate); }),
-                           pemOf([key](BIO* b) {
-                             return PEM_write_bio_PrivateKey(b, key, nullptr, nullptr, 0, nullptr, nullptr);
-                           })};
+    pair = CertificatePair{
+        pemOf([certificate](BIO* b) { return PEM_write_bio_X509(b, certificate); }),
+        pemOf([key](BIO* b) { return PEM_write_bio_PrivateKey(b, key, nullptr, nullptr, 0, nullptr, nullptr); })};
     if (pair->certificatePem.empty() || pair->keyPem.empty()) pair.reset();
   }
   X509_free(certificate);

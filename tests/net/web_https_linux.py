@@ -109,11 +109,16 @@ def main():
             fail("no page after the refused ones")
         dorvan.end()
 
-        # The second start keeps the pair.
+        # The second start keeps the pair; a key others may read is said, and still served with.
+        os.chmod(key, 0o644)
         dorvan = Dorvan(program, shim, home, "web = 127.0.0.1:%d\nweb_https = evet\n" % port)
         line = started_with_fingerprint(dorvan, 2)
         if made not in line or fingerprint(crt) != made:
             fail("the pair was made again: %r" % line)
+        wait_for("the readable key said", lambda: any(l.startswith('UYARI: "dorvan.key" web sayfasının özel anahtarını')
+                                                      for l in dorvan.journal()), 5)
+        if curl("--cacert", crt, "-o", "/dev/null", "-w", "%{http_code}", https + "/").stdout != "200":
+            fail("no page with a readable key")
         dorvan.end()
 
         # Another key for that certificate: the page stays off, and says why on the key's line.

@@ -62,7 +62,8 @@ TEST(Settings, TlsTakesItsOwnPortUnlessOneIsGiven) {
 }
 
 TEST(Settings, HttpsTakesItsCertificateAndKeyWithTheirLines) {
-  const Settings s = read("web = 8443\nweb_parola = p\nweb_https = evet\nweb_anahtar = a.key\nweb_sertifika = ../c/s.pem\n");
+  const Settings s =
+      read("web = 8443\nweb_parola = p\nweb_https = evet\nweb_anahtar = a.key\nweb_sertifika = ../c/s.pem\n");
   ASSERT_TRUE(s.web);
   EXPECT_TRUE(s.problems.empty());
   EXPECT_TRUE(s.web->https);

@@ -55,8 +55,8 @@ std::optional<std::string> makeOwnPair(FileOps& files, const WebSettings& web, c
     failed = kOwnCertificate;
   }
   if (!r.ok())
-    return lineProblem(web.line, "sayfanın sertifikası \"" + std::string(failed) + "\" yazılamadı: " +
-                                     messages::reason(r) + ".");
+    return lineProblem(web.line,
+                       "sayfanın sertifikası \"" + std::string(failed) + "\" yazılamadı: " + messages::reason(r) + ".");
   made = true;
   return std::nullopt;
 }
@@ -107,12 +107,12 @@ std::shared_ptr<TlsServerContext> loadCertificate(FileOps& files, const WebSetti
                             "sertifika dosyası \"" + certificateFile + "\" içinde PEM biçiminde bir sertifika yok.");
       break;
     case TlsServerProblem::Key:
-      problem = lineProblem(keyLine, "anahtar dosyası \"" + keyFile +
-                                         "\" içinde PEM biçiminde, parolasız bir özel anahtar yok.");
+      problem = lineProblem(
+          keyLine, "anahtar dosyası \"" + keyFile + "\" içinde PEM biçiminde, parolasız bir özel anahtar yok.");
       break;
     case TlsServerProblem::Mismatch:
-      problem = lineProblem(keyLine, "anahtar dosyası \"" + keyFile + "\" ile sertifika dosyası \"" +
-                                         certificateFile + "\" eşleşmiyor (anahtar başka bir sertifikanın).");
+      problem = lineProblem(keyLine, "anahtar dosyası \"" + keyFile + "\" ile sertifika dosyası \"" + certificateFile +
+                                         "\" eşleşmiyor (anahtar başka bir sertifikanın).");
       break;
     case TlsServerProblem::Library: problem = lineProblem(web.line, "TLS kitaplığı başlatılamadı."); break;
   }

@@ -14,8 +14,7 @@ std::optional<std::string> WebPage::start(const WebSettings& settings, const Htt
   for (int p = 1; p <= kPortCount; ++p) portSent_[p - 1] = web::dumped(web::portJson(form_, p));
   const bool started = server_.start(
       settings.address, settings.port, settings.password,
-      [this](const HttpRequest& request, HttpServer::Reply reply) { answer(request, std::move(reply)); }, limits,
-      tls);
+      [this](const HttpRequest& request, HttpServer::Reply reply) { answer(request, std::move(reply)); }, limits, tls);
   if (started) {
     form_.observe(journal_);
     form_.observe(*this);
