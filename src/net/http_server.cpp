@@ -251,7 +251,8 @@ class Session final : public Connection {
     if (ec == http::error::header_limit)
       return answer(jsonError(431, "İstek başlığı 8 KiB'tan büyük."), true);
     if (ec == http::error::end_of_stream || ec == beast::error::timeout || ec == asio::error::eof ||
-        ec == asio::error::connection_reset || ec == asio::error::operation_aborted)
+        ec == asio::error::connection_reset || ec == asio::error::operation_aborted ||
+        ec == asio::ssl::error::stream_truncated)  // gone over TLS without saying goodbye
       return close();
     if (ec) return answer(jsonError(400, "İstek anlaşılamadı."), true);
     // How every answer to this request is written, a refusal's too.
