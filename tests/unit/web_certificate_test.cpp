@@ -21,24 +21,14 @@ WebSettings https(std::string certificate = {}, std::string key = {}) {
   return w;
 }
 
-TEST(WebCertificate, TheOwnPairIsMadeOnceAndKept) {
+// Made once and kept is the Linux test's; here, what it cannot easily make happen.
+TEST(WebCertificate, AMissingHalfOfTheOwnPairHasBothMadeAgain) {
   FakeFiles files;
   std::string problem;
   bool made = false;
   const auto first = web::loadCertificate(files, https(), "sera", problem, made);
   ASSERT_TRUE(first) << problem;
-  EXPECT_TRUE(made);
   EXPECT_EQ(files.files.size(), 2u);  // dorvan.crt and dorvan.key, no temporary left
-  EXPECT_NE(files.files["dorvan.key"].find("PRIVATE KEY"), std::string::npos);
-  EXPECT_EQ(first->fingerprint().rfind("sha256 Fingerprint=", 0), 0u);
-  EXPECT_EQ(first->fingerprint().size(), 19u + 32 * 3 - 1);
-
-  const auto again = web::loadCertificate(files, https(), "sera", problem, made);
-  ASSERT_TRUE(again);
-  EXPECT_FALSE(made);
-  EXPECT_EQ(again->fingerprint(), first->fingerprint());
-
-  // Either file gone: both are made again, never a certificate without its key.
   files.files.erase("dorvan.key");
   const auto remade = web::loadCertificate(files, https(), "sera", problem, made);
   ASSERT_TRUE(remade);
