@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/web/web_certificate.h"
 #include "form/messages.h"
 #include "net/platform.h"
 
@@ -80,14 +81,33 @@ void Network::start() {
     if (!settings.mqtt->tls || (tls = mqttTls(*settings.mqtt, problems)))
       mqtt_ = std::make_unique<MqttDevice>(form_, ui_, *settings.mqtt, std::move(tls), DORVAN_VERSION);
   }
-  if (settings.web) {
-    web_ = std::make_unique<WebPage>(form_, ui_, files_);
-    if (std::optional<std::string> problem = web_->start(*settings.web)) {
-      problems.push_back(std::move(*problem));
-      web_.reset();
-    }
-  }
+  if (settings.web) startWeb(*settings.web, problems);
   form_.reportProblems(problems);
+}
+
+// Over HTTPS the certificate must be had first: without it the page stays off, never plain.
+void Network::startWeb(const WebSettings& web, std::vector<std::string>& problems) {
+  std::shared_ptr<TlsServerContext> tls;
+  bool made = false;
+  if (web.https) {
+    std::string problem;
+    tls = web::loadCertificate(files_, web, computerName(), problem, made);
+    if (!tls) return problems.push_back(std::move(problem));
+  }
+  web_ = std::make_unique<WebPage>(form_, ui_, files_);
+  if (std::optional<std::string> problem = web_->start(web, {}, tls)) {
+    problems.push_back(std::move(*problem));
+    web_.reset();
+    return;
+  }
+  if (!tls) return;
+  const std::string key = web.keyFile.empty() ? std::string(web::kOwnKey) : web.keyFile;
+  if (readableByOthers(key)) problems.push_back(messages::keyReadableByOthers(key));
+  // So that a user can compare it with what the browser shows.
+  const std::string file = web.certificateFile.empty() ? std::string(web::kOwnCertificate) : web.certificateFile;
+  form_.note(
+      (made ? "Web sayfası için kendinden imzalı sertifika oluşturuldu: " : "Web sayfası HTTPS ile açık, sertifika ") +
+      file + ", " + tls->fingerprint());
 }
 
 void Network::stop() {

@@ -36,6 +36,7 @@ class Network {
 
  private:
   Settings readSettingsFile();
+  void startWeb(const WebSettings& web, std::vector<std::string>& problems);
   std::shared_ptr<TlsClientContext> mqttTls(const MqttSettings& mqtt, std::vector<std::string>& problems);
 
   MainForm& form_;

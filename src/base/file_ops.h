@@ -31,6 +31,8 @@ class FileOps {
   virtual void close(Handle h) = 0;
   // Creates the file, or empties it if it exists.
   virtual FileResult create(std::string_view path, Handle& out) = 0;
+  // The same for a secret: where the system knows of owners, a new file only its owner may read.
+  virtual FileResult createPrivate(std::string_view path, Handle& out) { return create(path, out); }
   // Opens the file for writing at its end, creating it if it is missing; `size` is
   // its length now. Other programs may read it meanwhile.
   virtual FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) = 0;

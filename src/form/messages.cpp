@@ -71,6 +71,13 @@ std::string settingsReadableByOthers(std::string_view file) {
          std::string(file);
 }
 
+std::string keyReadableByOthers(std::string_view file) {
+  return quoted(file) +
+         " web sayfasının özel anahtarını içeriyor ve bu bilgisayarın başka kullanıcılarınca okunabiliyor. Yalnızca "
+         "sizin okuyabilmeniz için: chmod 600 " +
+         std::string(file);
+}
+
 std::string journalUnwritable(std::string_view file, const FileResult& r) {
   return quoted(file) + " günlük dosyasına yazılamadı: " + reason(r) +
          ".\n\nPortlar çizelgeye göre anahtarlanmaya devam ediyor; yalnızca kayıt tutulamıyor. DORVAN her olayda "

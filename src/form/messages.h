@@ -25,6 +25,8 @@ std::string journalNotRotated(std::string_view file, std::string_view older, con
 std::string settingsUnreadable(std::string_view file, const FileResult& r);
 // It holds a password and others may read it.
 std::string settingsReadableByOthers(std::string_view file);
+// The page's private key, which others on the computer could use to pose as it.
+std::string keyReadableByOthers(std::string_view file);
 // The command line held something other than one stage number.
 std::string startArgumentRefused(std::string_view given);
 

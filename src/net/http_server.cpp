@@ -9,14 +9,17 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
 #include <deque>
 #include <limits>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
+#include <type_traits>
 
 #include "net/http_guard.h"
+#include "net/tls_server.h"
 
 namespace dorvan {
 
@@ -124,7 +127,14 @@ std::string serverSentEvent(std::string_view name, std::string_view data) {
   return out;
 }
 
-class Session;
+// What the server holds of a connection, whatever it is carried on.
+class Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  virtual ~Connection() = default;
+  virtual void start() = 0;
+  virtual void send(const std::shared_ptr<const std::string>& text) = 0;
+};
+
 struct ServerCore;
 
 // What the server's other threads may reach: work for the server's thread, while it runs.
@@ -147,10 +157,11 @@ struct ServerCore {
   std::map<std::string, std::size_t, std::less<>> perAddress;
   std::size_t open = 0;
   // The open event streams, held here: between two events nothing else holds them.
-  std::set<std::shared_ptr<Session>> streams;
+  std::set<std::shared_ptr<Connection>> streams;
   std::atomic<std::size_t> streamCount{0};
   std::shared_ptr<Gate> gate = std::make_shared<Gate>();
   const std::string refusal = refusalText();
+  std::unique_ptr<asio::ssl::context> tls;  // none: plain HTTP
   // Destroyed before what is above: the connections it still holds let go of it.
   asio::io_context context;
   tcp::acceptor acceptor{context};
@@ -163,11 +174,14 @@ struct ServerCore {
   void pingStreams();
 };
 
-class Session : public std::enable_shared_from_this<Session> {
+// One connection, on a plain TCP stream or on TLS over one.
+template <class Stream>
+class Session final : public Connection {
  public:
-  Session(ServerCore& server, tcp::socket socket, std::string address)
+  template <class... StreamArgs>
+  Session(ServerCore& server, std::string address, StreamArgs&&... streamArgs)
       : server_(server),
-        stream_(std::move(socket)),
+        stream_(std::forward<StreamArgs>(streamArgs)...),
         address_(std::move(address)),
         buffer_(server.limits.maxHeader + server.limits.maxBody),
         answerTimer_(stream_.get_executor()) {
@@ -184,10 +198,21 @@ class Session : public std::enable_shared_from_this<Session> {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  void start() { readRequest(); }
+  void start() override {
+    if constexpr (kTls) {
+      // The handshake falls within the first request's deadline: a stranger who says nothing is let go.
+      lowest().expires_after(server_.limits.headerDeadline);
+      stream_.async_handshake(asio::ssl::stream_base::server, [self = self()](beast::error_code ec) {
+        if (ec) return self->close();  // plain HTTP on this port among them: not served
+        self->readRequest();
+      });
+    } else {
+      readRequest();
+    }
+  }
 
   // Whole events for an open stream; a reader that has stopped reading is let go.
-  void send(const std::shared_ptr<const std::string>& text) {
+  void send(const std::shared_ptr<const std::string>& text) override {
     if (!streaming_ || closed_) return;
     backlog_ += text->size();
     if (backlog_ > server_.limits.streamBacklog) return close();
@@ -196,6 +221,11 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
  private:
+  static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+
+  std::shared_ptr<Session> self() { return std::static_pointer_cast<Session>(shared_from_this()); }
+  beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
+
   void readRequest() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(server_.limits.maxHeader));
@@ -203,8 +233,8 @@ class Session : public std::enable_shared_from_this<Session> {
     parser_->body_limit(std::numeric_limits<std::uint64_t>::max());
     if (served_ == 0 || buffer_.size() > 0) return readHeader();
     // A kept-alive connection waits for the first byte of its next request a while only.
-    stream_.expires_after(server_.limits.idle);
-    stream_.async_read_some(buffer_.prepare(1024), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+    lowest().expires_after(server_.limits.idle);
+    stream_.async_read_some(buffer_.prepare(1024), [self = self()](beast::error_code ec, std::size_t n) {
       if (ec) return self->close();
       self->buffer_.commit(n);
       self->readHeader();
@@ -212,16 +242,17 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   void readHeader() {
-    stream_.expires_after(server_.limits.headerDeadline);
+    lowest().expires_after(server_.limits.headerDeadline);
     http::async_read_header(stream_, buffer_, *parser_,
-                            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->onHeader(ec); });
+                            [self = self()](beast::error_code ec, std::size_t) { self->onHeader(ec); });
   }
 
   void onHeader(beast::error_code ec) {
     if (ec == http::error::header_limit)
       return answer(jsonError(431, "İstek başlığı 8 KiB'tan büyük."), true);
     if (ec == http::error::end_of_stream || ec == beast::error::timeout || ec == asio::error::eof ||
-        ec == asio::error::connection_reset || ec == asio::error::operation_aborted)
+        ec == asio::error::connection_reset || ec == asio::error::operation_aborted ||
+        ec == asio::ssl::error::stream_truncated)  // gone over TLS without saying goodbye
       return close();
     if (ec) return answer(jsonError(400, "İstek anlaşılamadı."), true);
     // How every answer to this request is written, a refusal's too.
@@ -249,8 +280,8 @@ class Session : public std::enable_shared_from_this<Session> {
     if (parser_->content_length() && *parser_->content_length() > server_.limits.maxBody)
       return answer(jsonError(413, "İstek gövdesi 16 KiB'tan büyük."), true);
     if (parser_->is_done()) return dispatch();
-    stream_.expires_after(server_.limits.bodyDeadline);
-    http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code error, std::size_t) {
+    lowest().expires_after(server_.limits.bodyDeadline);
+    http::async_read(stream_, buffer_, *parser_, [self = self()](beast::error_code error, std::size_t) {
       if (error) return self->close();
       self->dispatch();
     });
@@ -277,11 +308,11 @@ class Session : public std::enable_shared_from_this<Session> {
     const std::uint64_t asked = ++asked_;
     waiting_ = true;
     answerTimer_.expires_after(server_.limits.answerWait);
-    answerTimer_.async_wait([self = shared_from_this(), asked](beast::error_code ec) {
+    answerTimer_.async_wait([self = self(), asked](beast::error_code ec) {
       if (ec || !self->waiting_ || self->asked_ != asked) return;
       self->answer(jsonError(503, "Program şu anda yanıt veremiyor; biraz sonra yeniden deneyin."), false);
     });
-    std::weak_ptr<Session> weak = shared_from_this();
+    std::weak_ptr<Session> weak = self();
     server_.handler(request, [gate = server_.gate, weak, asked](HttpResponse response) {
       gate->post([weak, asked, r = std::move(response)]() mutable {
         const std::shared_ptr<Session> self = weak.lock();
@@ -306,8 +337,8 @@ class Session : public std::enable_shared_from_this<Session> {
     out->body() = std::move(in.body);
     out->prepare_payload();
     if (head_) out->body().clear();  // its length is still told
-    stream_.expires_after(server_.limits.writeDeadline);
-    http::async_write(stream_, *out, [self = shared_from_this(), out](beast::error_code ec, std::size_t) {
+    lowest().expires_after(server_.limits.writeDeadline);
+    http::async_write(stream_, *out, [self = self(), out](beast::error_code ec, std::size_t) {
       if (ec || !out->keep_alive()) return self->close();
       ++self->served_;
       self->readRequest();
@@ -320,7 +351,7 @@ class Session : public std::enable_shared_from_this<Session> {
     for (const auto& [name, value] : in.headers) text.append(name).append(": ").append(value).append("\r\n");
     text.append("\r\n").append(in.body);
     streaming_ = true;
-    server_.streams.insert(shared_from_this());
+    server_.streams.insert(self());
     ++server_.streamCount;
     send(std::make_shared<const std::string>(std::move(text)));
   }
@@ -328,15 +359,15 @@ class Session : public std::enable_shared_from_this<Session> {
   void writeNext() {
     writing_ = true;
     const std::shared_ptr<const std::string> text = queue_.front();
-    stream_.expires_after(server_.limits.writeDeadline);
-    asio::async_write(stream_, asio::buffer(*text), [self = shared_from_this(), text](beast::error_code ec, std::size_t) {
+    lowest().expires_after(server_.limits.writeDeadline);
+    asio::async_write(stream_, asio::buffer(*text), [self = self(), text](beast::error_code ec, std::size_t) {
       self->writing_ = false;
       if (ec) return self->close();
       self->backlog_ -= text->size();
       self->queue_.pop_front();
       if (!self->queue_.empty()) return self->writeNext();
       // Nothing pending: the deadline must not fall on the next write.
-      self->stream_.expires_never();
+      self->lowest().expires_never();
     });
   }
 
@@ -347,16 +378,16 @@ class Session : public std::enable_shared_from_this<Session> {
     answerTimer_.cancel();
     queue_.clear();
     if (streaming_) {
-      server_.streams.erase(shared_from_this());
+      server_.streams.erase(self());
       --server_.streamCount;
     }
     beast::error_code ignored;
-    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
-    stream_.close();
+    lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+    lowest().close();
   }
 
   ServerCore& server_;
-  beast::tcp_stream stream_;
+  Stream stream_;
   const std::string address_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
@@ -397,15 +428,20 @@ void ServerCore::admitConnection(tcp::socket socket) {
   std::string address = peer.address().to_string();
   const auto it = perAddress.find(address);
   if (open >= limits.connections || (it != perAddress.end() && it->second >= limits.perAddress)) {
-    // Said at once, as far as the socket takes it without waiting, and closed.
+    // Said at once, as far as the socket takes it without waiting, and closed; over TLS
+    // there is no saying it before a handshake, which is what the bound saves.
     socket.non_blocking(true, ec);
-    socket.write_some(asio::buffer(refusal), ec);
+    if (!tls) socket.write_some(asio::buffer(refusal), ec);
     socket.shutdown(tcp::socket::shutdown_both, ec);
     socket.close(ec);
     return;
   }
   socket.set_option(tcp::no_delay(true), ec);
-  std::make_shared<Session>(*this, std::move(socket), std::move(address))->start();
+  if (tls)
+    std::make_shared<Session<beast::ssl_stream<beast::tcp_stream>>>(*this, std::move(address), std::move(socket), *tls)
+        ->start();
+  else
+    std::make_shared<Session<beast::tcp_stream>>(*this, std::move(address), std::move(socket))->start();
 }
 
 void ServerCore::pingStreams() {
@@ -414,7 +450,7 @@ void ServerCore::pingStreams() {
     if (ec) return;
     // A comment line: keeps proxies from closing a quiet stream, and finds readers that have gone.
     const auto text = std::make_shared<const std::string>(": ping\n\n");
-    const std::vector<std::shared_ptr<Session>> listening(streams.begin(), streams.end());
+    const std::vector<std::shared_ptr<Connection>> listening(streams.begin(), streams.end());
     for (const auto& s : listening) s->send(text);
     pingStreams();
   });
@@ -427,10 +463,15 @@ HttpServer::HttpServer() = default;
 HttpServer::~HttpServer() { stop(); }
 
 bool HttpServer::start(const std::string& address, std::uint16_t port, const std::string& password, Handler handler,
-                       const HttpLimits& limits) {
+                       const HttpLimits& limits, const std::shared_ptr<TlsServerContext>& tls) {
   stop();
   impl_ = std::make_unique<Impl>();
   Impl& impl = *impl_;
+  if (tls) {
+    // Asio's context takes a reference of its own to OpenSSL's.
+    SSL_CTX_up_ref(tls->native());
+    impl.tls = std::make_unique<asio::ssl::context>(tls->native());
+  }
   impl.limits = limits;
   impl.handler = std::move(handler);
   impl.guard = std::make_unique<PasswordGuard>(password);
@@ -472,7 +513,7 @@ void HttpServer::broadcast(std::string text) {
   if (!impl_) return;
   Impl& impl = *impl_;
   impl.gate->post([&impl, shared = std::make_shared<const std::string>(std::move(text))] {
-    const std::vector<std::shared_ptr<Session>> listening(impl.streams.begin(), impl.streams.end());
+    const std::vector<std::shared_ptr<Connection>> listening(impl.streams.begin(), impl.streams.end());
     for (const auto& s : listening) s->send(shared);
   });
 }

@@ -1,4 +1,4 @@
-// The page's HTTP server: Boost.Beast on one Asio thread of its own, which holds every
+// The page's HTTP server, or HTTPS: Boost.Beast on one Asio thread of its own, which holds every
 // connection without a thread each. What every request passes before it is answered:
 // a bound on connections in all and per address, a deadline on the whole request
 // header, the password and its rate limit, and a limit on the body. What a request asks
@@ -19,6 +19,8 @@
 #include <vector>
 
 namespace dorvan {
+
+class TlsServerContext;
 
 struct HttpRequest {
   std::string method;  // "GET", "POST", …; HEAD arrives as GET
@@ -77,10 +79,11 @@ class HttpServer {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  // Binds the address ("" = every IPv4 address) and serves on a thread of its own.
-  // False when the port cannot be had (in use, no such address, not allowed).
+  // Binds the address ("" = every IPv4 address) and serves on a thread of its own: over
+  // TLS alone when `tls` is given, else plain HTTP. False when the port cannot be had (in
+  // use, no such address, not allowed).
   bool start(const std::string& address, std::uint16_t port, const std::string& password, Handler handler,
-             const HttpLimits& limits = {});
+             const HttpLimits& limits = {}, const std::shared_ptr<TlsServerContext>& tls = nullptr);
   // Closes every connection and ends the thread; safe to call twice.
   void stop();
 

@@ -144,12 +144,15 @@ class Reader {
   void setMqttVerify(std::string_view v);
   void setWeb(std::string_view v);
   void setWebPassword(std::string_view v) { web_.password = v; }
+  void setWebHttps(std::string_view v);
+  void setWebCertificate(std::string_view v);
+  void setWebKey(std::string_view v);
   void setPlace(std::string_view v);
 
   // The reason is said after the file and the line; the feature's consequence follows.
   void problem(Feature feature, std::string_view reason);
 
-  static constexpr std::array<Key, 11> kKeys{{
+  static constexpr std::array<Key, 14> kKeys{{
       {"mqtt", Feature::Mqtt, &Reader::setMqtt, false},
       {"mqtt_kullanici", Feature::Mqtt, &Reader::setMqttUser, false},
       {"mqtt_parola", Feature::Mqtt, &Reader::setMqttPassword, true},
@@ -160,6 +163,9 @@ class Reader {
       {"mqtt_tls_dogrulama", Feature::Mqtt, &Reader::setMqttVerify, false},
       {"web", Feature::Web, &Reader::setWeb, false},
       {"web_parola", Feature::Web, &Reader::setWebPassword, true},
+      {"web_https", Feature::Web, &Reader::setWebHttps, false},
+      {"web_sertifika", Feature::Web, &Reader::setWebCertificate, false},
+      {"web_anahtar", Feature::Web, &Reader::setWebKey, false},
       {"konum", Feature::Place, &Reader::setPlace, false},
   }};
 
@@ -277,6 +283,24 @@ void Reader::setWeb(std::string_view v) {
   web_.port = *port;
 }
 
+void Reader::setWebHttps(std::string_view v) {
+  const std::optional<bool> on = yesNo(v);
+  if (!on) return problem(Feature::Web, "web_https \"evet\" ya da \"hayır\" olmalı (\"" + std::string(v) + "\").");
+  web_.https = *on;
+}
+
+void Reader::setWebCertificate(std::string_view v) {
+  if (v.empty()) return problem(Feature::Web, "web_sertifika için bir dosya adı yazın.");
+  web_.certificateFile = v;
+  web_.certificateLine = lineNumber_;
+}
+
+void Reader::setWebKey(std::string_view v) {
+  if (v.empty()) return problem(Feature::Web, "web_anahtar için bir dosya adı yazın.");
+  web_.keyFile = v;
+  web_.keyLine = lineNumber_;
+}
+
 void Reader::setPlace(std::string_view v) {
   place_.reset();
   const std::size_t comma = v.find(',');
@@ -304,6 +328,16 @@ Settings Reader::finish() {
     problem(Feature::Mqtt, "bu ayar yalnızca şifreli bağlantıda geçerli; \"mqtt_tls = evet\" satırını ekleyin.");
   }
   if (!mqttPortGiven_ && mqtt_.tls) mqtt_.port = 8883;
+  // A certificate given means an encrypted page: never plain HTTP instead. It comes with its key.
+  const int certificateLine = web_.certificateLine != 0 ? web_.certificateLine : web_.keyLine;
+  if (webAsked_ && !webBad_ && certificateLine != 0 && !web_.https) {
+    lineNumber_ = certificateLine;
+    problem(Feature::Web, "bu ayar yalnızca şifreli sayfada geçerli; \"web_https = evet\" satırını ekleyin.");
+  } else if (webAsked_ && !webBad_ && (web_.certificateLine == 0) != (web_.keyLine == 0)) {
+    lineNumber_ = certificateLine;
+    problem(Feature::Web, web_.keyLine == 0 ? "sertifikanın anahtarı yok; \"web_anahtar = DOSYA\" satırını ekleyin."
+                                            : "anahtarın sertifikası yok; \"web_sertifika = DOSYA\" satırını ekleyin.");
+  }
   // Only now is it known whether a password came, on whatever line.
   if (webAsked_ && !webBad_ && web_.password.empty() && !isLoopback(web_.address)) {
     lineNumber_ = webLine_;

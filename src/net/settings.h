@@ -34,6 +34,13 @@ struct WebSettings {
   std::uint16_t port = 0;
   std::string password;  // empty: none (then only a loopback address is allowed)
   int line = 0;          // the line of ag.txt that asks for it, for messages
+  bool https = false;    // web_https = evet: TLS only, never plain HTTP
+  // web_sertifika and web_anahtar (PEM), relative to ag.txt's folder; both empty: the
+  // self-signed pair DORVAN makes for itself.
+  std::string certificateFile;
+  int certificateLine = 0;
+  std::string keyFile;
+  int keyLine = 0;
 };
 
 struct Settings {

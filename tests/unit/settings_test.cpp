@@ -61,6 +61,25 @@ TEST(Settings, TlsTakesItsOwnPortUnlessOneIsGiven) {
   EXPECT_EQ(plain.mqtt->port, 1883);
 }
 
+TEST(Settings, HttpsTakesItsCertificateAndKeyWithTheirLines) {
+  const Settings s =
+      read("web = 8443\nweb_parola = p\nweb_https = evet\nweb_anahtar = a.key\nweb_sertifika = ../c/s.pem\n");
+  ASSERT_TRUE(s.web);
+  EXPECT_TRUE(s.problems.empty());
+  EXPECT_TRUE(s.web->https);
+  EXPECT_EQ(s.web->certificateFile, "../c/s.pem");
+  EXPECT_EQ(s.web->certificateLine, 5);
+  EXPECT_EQ(s.web->keyFile, "a.key");
+  EXPECT_EQ(s.web->keyLine, 4);
+  const Settings own = read("web = 127.0.0.1:8443\nweb_https = EVET\n");
+  ASSERT_TRUE(own.web);
+  EXPECT_TRUE(own.web->https);
+  EXPECT_EQ(own.web->certificateFile, "");
+  const Settings plain = read("web = 127.0.0.1:8080\n");
+  ASSERT_TRUE(plain.web);
+  EXPECT_FALSE(plain.web->https);
+}
+
 struct BadLine {
   std::string_view text;
   std::string_view said;  // a part of the message
@@ -96,6 +115,13 @@ TEST(Settings, EachBadLineIsSaidWithItsLineAndKeepsItsFeatureOff) {
       // Meant for an encrypted link: never the password in clear text instead.
       {"mqtt_ca = ca.pem", "satır 3: bu ayar yalnızca şifreli bağlantıda geçerli", false, true},
       {"mqtt_tls_dogrulama = hayir", "satır 3: bu ayar yalnızca şifreli", false, true},
+      {"web_https = belki", "web_https \"evet\" ya da \"hayır\" olmalı (\"belki\"). Web sayfası kapalı", true, false},
+      {"web_sertifika =", "web_sertifika için bir dosya adı", true, false},
+      {"web_anahtar =", "web_anahtar için bir dosya adı", true, false},
+      // A certificate means an encrypted page, and comes with its key: never plain HTTP instead.
+      {"web_sertifika = s.pem\nweb_anahtar = s.key", "satır 3: bu ayar yalnızca şifreli sayfada", true, false},
+      {"web_https = evet\nweb_sertifika = s.pem", "satır 4: sertifikanın anahtarı yok", true, false},
+      {"web_anahtar = s.key\nweb_https = evet", "satır 3: anahtarın sertifikası yok", true, false},
   };
   for (const BadLine& c : cases) {
     const Settings s = read(std::string(kGood) + std::string(c.text) + "\n");

@@ -7,13 +7,14 @@
 
 namespace dorvan {
 
-std::optional<std::string> WebPage::start(const WebSettings& settings, const HttpLimits& limits) {
+std::optional<std::string> WebPage::start(const WebSettings& settings, const HttpLimits& limits,
+                                          const std::shared_ptr<TlsServerContext>& tls) {
   stopping_->store(false);
   journal_.load(files_);
   for (int p = 1; p <= kPortCount; ++p) portSent_[p - 1] = web::dumped(web::portJson(form_, p));
   const bool started = server_.start(
       settings.address, settings.port, settings.password,
-      [this](const HttpRequest& request, HttpServer::Reply reply) { answer(request, std::move(reply)); }, limits);
+      [this](const HttpRequest& request, HttpServer::Reply reply) { answer(request, std::move(reply)); }, limits, tls);
   if (started) {
     form_.observe(journal_);
     form_.observe(*this);

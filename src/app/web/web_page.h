@@ -15,6 +15,7 @@
 #include "base/file_ops.h"
 #include "net/http_server.h"
 #include "net/settings.h"
+#include "net/tls_server.h"
 #include "net/ui_thread.h"
 
 namespace dorvan {
@@ -30,7 +31,9 @@ class WebPage final : public FormObserver {
 
   // On the UI thread. Starts serving; when the port cannot be had, the Turkish
   // message to tell (naming the line of ag.txt), and the page stays off.
-  std::optional<std::string> start(const WebSettings& settings, const HttpLimits& limits = {});
+  // Over TLS alone when `tls` is given.
+  std::optional<std::string> start(const WebSettings& settings, const HttpLimits& limits = {},
+                                   const std::shared_ptr<TlsServerContext>& tls = nullptr);
   // On the UI thread, before the window goes: requests waiting for it get no answer
   // and their connections are closed.
   void stop();

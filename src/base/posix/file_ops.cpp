@@ -63,11 +63,19 @@ class PosixFileOps final : public FileOps {
 
   void close(Handle h) override { ::close(static_cast<int>(h)); }
 
-  FileResult create(std::string_view path, Handle& out) override {
-    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  static FileResult createWithMode(std::string_view path, Handle& out, mode_t mode) {
+    const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return lastError();
     out = fd;
     return {};
+  }
+
+  FileResult create(std::string_view path, Handle& out) override { return createWithMode(path, out, 0666); }
+
+  FileResult createPrivate(std::string_view path, Handle& out) override {
+    // An old file keeps its mode through O_TRUNC: it is made again.
+    if (::unlink(std::string(path).c_str()) != 0 && errno != ENOENT) return lastError();
+    return createWithMode(path, out, 0600);
   }
 
   FileResult openAppend(std::string_view path, Handle& out, std::uint64_t& size) override {
