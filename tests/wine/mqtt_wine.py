@@ -9,7 +9,6 @@ Exits 77 (skipped) when mosquitto or paho-mqtt (or, for tls, openssl) is not ins
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -19,6 +18,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import mqtt_linux as net  # noqa: E402  the broker, the client and the stage file
 import mqtt_tls_linux as tls_net  # noqa: E402  the certificates and the TLS listener
 from web_live_linux import Stream  # noqa: E402
+from wine_program import WineDorvan  # noqa: E402
 
 
 def main():
@@ -30,53 +30,27 @@ def main():
     if tls and not os.path.exists(tls_net.OPENSSL):
         print("SKIP: openssl is not installed")
         return 77
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        net.fail("no Wine prefix at %s (the wine.prefix.create test makes it)" % prefix)
     scratch = tempfile.mkdtemp()
     if tls:
         tls_net.make_certificates(scratch)
         broker = tls_net.TlsBroker(scratch, ["good"])
     else:
         broker = net.Broker(scratch, net.free_port())
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    if loader != "wine":
-        env["WINELOADER"] = loader
-    program = None
+    dorvan = None
     try:
+        dorvan = WineDorvan(prefix, exe, standin, loader, scratch)
+        journal, standin_log = dorvan.journal, dorvan.standin_log
         broker.start()
-        app, work = os.path.join(scratch, "app"), os.path.join(scratch, "work")
-        os.mkdir(app)
-        os.mkdir(work)
-        shutil.copy(exe, os.path.join(app, "DORVAN.exe"))
-        shutil.copy(standin, os.path.join(app, "mcHID.dll"))
         since = datetime.now().replace(microsecond=0) - timedelta(hours=1)
-        net.stage_file(work, {1: ("", since, None), 2: ("Sulama ön", None, None)})
+        net.stage_file(dorvan.work, {1: ("", since, None), 2: ("Sulama ön", None, None)})
         web = net.free_port()
-        with open(os.path.join(work, "ag.txt"), "w") as f:
-            f.write("mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = dorvan/wine\n"
-                    "web = 127.0.0.1:%d\nweb_parola = gizli\n"
-                    % (broker.tls_ports["good"] if tls else broker.port, net.USER, net.PASSWORD, web))
-            if tls:
-                f.write("mqtt_tls = evet\nmqtt_ca = ca.pem\n")
-                shutil.copy(os.path.join(scratch, "ca.pem"), work)
-        log = os.path.join(scratch, "standin.log")
-        env["DORVAN_STANDIN_LOG"] = "Z:" + log.replace("/", "\\")
-        program = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90",
-                                    loader, os.path.join(app, "DORVAN.exe"), "3"], cwd=work, env=env)
-
-        def journal():
-            try:
-                with open(os.path.join(work, "gunluk.txt"), encoding="utf-8") as f:
-                    return [line.rstrip("\r\n")[20:] for line in f]
-            except FileNotFoundError:
-                return []
-
-        def standin_log():
-            try:
-                with open(log, encoding="utf-8", errors="replace") as f:
-                    return f.read().splitlines()
-            except FileNotFoundError:
-                return []
+        dorvan.write("ag.txt", "mqtt = 127.0.0.1:%d\nmqtt_kullanici = %s\nmqtt_parola = %s\nmqtt_konu = dorvan/wine\n"
+                     "web = 127.0.0.1:%d\nweb_parola = gizli\n"
+                     % (broker.tls_ports["good"] if tls else broker.port, net.USER, net.PASSWORD, web)
+                     + ("mqtt_tls = evet\nmqtt_ca = ca.pem\n" if tls else ""))
+        if tls:
+            shutil.copy(os.path.join(scratch, "ca.pem"), dorvan.work)
+        dorvan.start("3")
 
         net.wait_for("MQTT BAĞLANDI", lambda: "MQTT BAĞLANDI" in journal(), 60)
         # Port 1 is resumed once the window shows; a newcomer finds it retained only after that.
@@ -113,12 +87,8 @@ def main():
         print("\n".join(journal()))
         return 0
     finally:
-        subprocess.run(["wineserver", "-k"], env=env)
-        if program:
-            try:
-                program.wait(15)
-            except subprocess.TimeoutExpired:
-                program.kill()
+        if dorvan:
+            dorvan.end()
         broker.stop()
         shutil.rmtree(scratch, ignore_errors=True)
 

@@ -17,6 +17,7 @@ from datetime import datetime
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
 import mqtt_linux as net  # noqa: E402  free ports, waiting, failing
+from wine_program import WineDorvan  # noqa: E402
 
 ANKARA = ("39.9334", "32.8597")
 ZONE = "Europe/Istanbul"
@@ -32,28 +33,16 @@ def main():
     if not os.path.exists(sun_days):
         print("SKIP: the Linux build's %s is missing (scripts/test.sh builds the linux preset first)" % sun_days)
         return 77
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        net.fail("no Wine prefix at %s (the wine.prefix.create test makes it)" % prefix)
     scratch = tempfile.mkdtemp()
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", TZ=ZONE)
-    if loader != "wine":
-        env["WINELOADER"] = loader
-    program = None
+    dorvan = None
     try:
-        app, work = os.path.join(scratch, "app"), os.path.join(scratch, "work")
-        os.mkdir(app)
-        os.mkdir(work)
-        shutil.copy(exe, os.path.join(app, "DORVAN.exe"))
-        shutil.copy(standin, os.path.join(app, "mcHID.dll"))
+        dorvan = WineDorvan(prefix, exe, standin, loader, scratch, TZ=ZONE)
         rows = [["Giriş lambası", "HER GÜN", "BATIŞ", "", "+4 SA"]] + [[""] * 5] * 9
-        with open(os.path.join(work, "kademe3.txt"), "wb") as f:
+        with open(os.path.join(dorvan.work, "kademe3.txt"), "wb") as f:
             f.write("".join(v + "\r\n" for row in rows for v in row).encode("cp1254"))
         port = net.free_port()
-        with open(os.path.join(work, "ag.txt"), "w") as f:
-            f.write("konum = %s, %s   # Ankara\nweb = 127.0.0.1:%d\n" % (*ANKARA, port))
-        env["DORVAN_STANDIN_LOG"] = "Z:" + os.path.join(scratch, "standin.log").replace("/", "\\")
-        program = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90",
-                                    loader, os.path.join(app, "DORVAN.exe"), "3"], cwd=work, env=env)
+        dorvan.write("ag.txt", "konum = %s, %s   # Ankara\nweb = 127.0.0.1:%d\n" % (*ANKARA, port))
+        dorvan.start("3")
         base = "http://127.0.0.1:%d" % port
 
         def state():
@@ -85,12 +74,8 @@ def main():
             print("%s %s → %s on both" % (date, time_box, windows))
         return 0
     finally:
-        subprocess.run(["wineserver", "-k"], env=env)
-        if program:
-            try:
-                program.wait(15)
-            except subprocess.TimeoutExpired:
-                program.kill()
+        if dorvan:
+            dorvan.end()
         shutil.rmtree(scratch, ignore_errors=True)
 
 

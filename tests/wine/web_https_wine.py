@@ -8,13 +8,13 @@ Exits 77 (skipped) when curl or openssl is not installed.
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
 import mqtt_linux as net  # noqa: E402  the stage file and the waiting
 from web_https_linux import curl, fingerprint  # noqa: E402
+from wine_program import WineDorvan  # noqa: E402
 
 
 def main():
@@ -22,33 +22,15 @@ def main():
         print("SKIP: curl or openssl is not installed")
         return 77
     prefix, exe, standin, loader = sys.argv[1:5]
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
-        net.fail("no Wine prefix at %s (the wine.prefix.create test makes it)" % prefix)
     scratch = tempfile.mkdtemp()
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    if loader != "wine":
-        env["WINELOADER"] = loader
-    program = None
+    dorvan = None
     try:
-        app, work = os.path.join(scratch, "app"), os.path.join(scratch, "work")
-        os.mkdir(app)
-        os.mkdir(work)
-        shutil.copy(exe, os.path.join(app, "DORVAN.exe"))
-        shutil.copy(standin, os.path.join(app, "mcHID.dll"))
+        dorvan = WineDorvan(prefix, exe, standin, loader, scratch)
+        journal, work = dorvan.journal, dorvan.work
         net.stage_file(work, {2: ("Sulama ön", None, None)})
         port = net.free_port()
-        with open(os.path.join(work, "ag.txt"), "w") as f:
-            f.write("web = 127.0.0.1:%d\nweb_parola = gizli\nweb_https = evet\n" % port)
-        env["DORVAN_STANDIN_LOG"] = "Z:" + os.path.join(scratch, "standin.log").replace("/", "\\")
-        program = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "timeout", "-k", "5", "90",
-                                    loader, os.path.join(app, "DORVAN.exe"), "3"], cwd=work, env=env)
-
-        def journal():
-            try:
-                with open(os.path.join(work, "gunluk.txt"), encoding="utf-8") as f:
-                    return [line.rstrip("\r\n")[20:] for line in f]
-            except FileNotFoundError:
-                return []
+        dorvan.write("ag.txt", "web = 127.0.0.1:%d\nweb_parola = gizli\nweb_https = evet\n" % port)
+        dorvan.start("3")
 
         line = net.wait_for("the fingerprint in the journal",
                             lambda: next((l for l in journal() if "Fingerprint=" in l), None), 60)
@@ -67,12 +49,8 @@ def main():
         print("\n".join(journal()))
         return 0
     finally:
-        subprocess.run(["wineserver", "-k"], env=env)
-        if program:
-            try:
-                program.wait(15)
-            except subprocess.TimeoutExpired:
-                program.kill()
+        if dorvan:
+            dorvan.end()
         shutil.rmtree(scratch, ignore_errors=True)
 
 
