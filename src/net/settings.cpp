@@ -304,19 +304,19 @@ void Reader::setWebKey(std::string_view v) {
 void Reader::setPlace(std::string_view v) {
   place_.reset();
   const std::size_t comma = v.find(',');
-  const std::optional<double> latitude =
-      comma == std::string_view::npos ? std::nullopt : degreesIn(trim(v.substr(0, comma)));
-  const std::optional<double> longitude =
-      comma == std::string_view::npos ? std::nullopt : degreesIn(trim(v.substr(comma + 1)));
+  const std::string_view latitudeText = comma == std::string_view::npos ? v : trim(v.substr(0, comma));
+  const std::string_view longitudeText = comma == std::string_view::npos ? "" : trim(v.substr(comma + 1));
+  const std::optional<double> latitude = degreesIn(latitudeText);
+  const std::optional<double> longitude = degreesIn(longitudeText);
   if (!latitude || !longitude)
     return problem(Feature::Place, "konum \"" + std::string(v) +
                                        "\" anlaşılamadı: virgülle ayrılmış iki sayı olmalı, enlem ve boylam, ondalık "
                                        "ayırıcı nokta (örneğin konum = 41.0082, 28.9784).");
   if (*latitude < -90 || *latitude > 90)
-    return problem(Feature::Place, "enlem -90 ile 90 arasında olmalı (\"" + std::string(trim(v.substr(0, comma))) +
+    return problem(Feature::Place, "enlem -90 ile 90 arasında olmalı (\"" + std::string(latitudeText) +
                                        "\"); kuzey artı, güney eksidir.");
   if (*longitude < -180 || *longitude > 180)
-    return problem(Feature::Place, "boylam -180 ile 180 arasında olmalı (\"" + std::string(trim(v.substr(comma + 1))) +
+    return problem(Feature::Place, "boylam -180 ile 180 arasında olmalı (\"" + std::string(longitudeText) +
                                        "\"); doğu artı, batı eksidir.");
   place_ = Location{*latitude, *longitude};
 }

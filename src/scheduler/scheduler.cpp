@@ -43,8 +43,7 @@ const PortControls* portWithIndicator(ControlId id) {
 
 std::optional<Switching> nextSwitching(const FormState& form, const PortControls& p, WallSecond after,
                                        const Almanac& almanac) {
-  const Window window =
-      readWindow(form.text(p.startDate), form.text(p.startTime), form.text(p.endDate), form.text(p.endTime));
+  const Window window = readWindow(form, p);
   const std::optional<WallSecond> on = nextOccurrence(window, Edge::Start, after, almanac);
   const std::optional<WallSecond> off = nextOccurrence(window, Edge::End, after, almanac);
   if (off && (!on || *off <= *on)) return Switching{PortState::Off, *off};
@@ -54,8 +53,7 @@ std::optional<Switching> nextSwitching(const FormState& form, const PortControls
 
 std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& p, Edge edge, WallSecond after,
                                        const Almanac& almanac) {
-  const Window window =
-      readWindow(form.text(p.startDate), form.text(p.startTime), form.text(p.endDate), form.text(p.endTime));
+  const Window window = readWindow(form, p);
   if (!computed(window, edge)) return std::nullopt;
   return nextOccurrence(window, edge, after, almanac);
 }

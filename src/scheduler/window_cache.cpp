@@ -13,8 +13,7 @@ void WindowCache::reread(Entry& e, const FormState& form, const PortControls& po
        {form.textRevision(port.startDate), form.textRevision(port.startTime), form.textRevision(port.endDate),
         form.textRevision(port.endTime)},
        almanac.revision(),
-       readWindow(form.text(port.startDate), form.text(port.startTime), form.text(port.endDate),
-                  form.text(port.endTime)),
+       readWindow(form, port),
        {}};
 }
 

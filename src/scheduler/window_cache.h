@@ -14,6 +14,12 @@
 
 namespace dorvan {
 
+// What a port's four boxes name as they stand.
+inline Window readWindow(const FormState& form, const PortControls& port) {
+  return readWindow(form.text(port.startDate), form.text(port.startTime), form.text(port.endDate),
+                    form.text(port.endTime));
+}
+
 class WindowCache {
  public:
   // Inline, and the texts' revisions compared one by one: this is on every tick for every port.
