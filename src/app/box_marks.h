@@ -39,6 +39,9 @@ struct WindowFaults {
 
 // An instant whose two boxes are empty is no fault, nor is a date in the past: it was due.
 WindowFaults faultsOf(const WindowTexts& texts, bool placeKnown);
+inline WindowFaults faultsOf(const ExtraWindow& w, bool placeKnown) {
+  return faultsOf(WindowTexts{w.boxes[0], w.boxes[1], w.boxes[2], w.boxes[3]}, placeKnown);
+}
 // The tooltip of a box with this fault: what is wrong and the form that is right.
 std::string_view faultText(BoxFault fault);
 

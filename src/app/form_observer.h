@@ -25,6 +25,8 @@ class FormObserver {
   virtual void journalLine(std::string_view /*line*/) {}
   // One of the fifty schedule boxes changed its text: typing, a stage loaded, a remote edit.
   virtual void boxChanged(ControlId /*box*/) {}
+  // A port's extra windows were replaced: a stage loaded, a dialog's TAMAM, a remote edit.
+  virtual void extrasChanged(int /*port*/) {}
   // Another stage is the current one: a stage button, from wherever it was pressed.
   virtual void stageChanged(int /*stage*/) {}
   // The clock shows a new second: a port's next switching may have moved with it.

@@ -8,6 +8,11 @@ std::string indicatorTip(const FormState& form, const PortControls& port, const 
   const bool on = last && last->state == PortState::On;
   std::string tip(kPortGrid[port.port - 1].portCaption);
   tip += on ? " — çift tıklayınca kapanır." : " — çift tıklayınca açılır.";
+  if (const std::size_t extras = form.extras(port.port).size(); extras > 0) {
+    tip += ' ';
+    tip += std::to_string(extras + 1);
+    tip += " pencere.";
+  }
   if (last) {
     tip += " Son: ";
     tip += stateWord(last->state);

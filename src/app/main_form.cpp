@@ -226,4 +226,8 @@ void MainForm::textChanged(const FormState& form, ControlId id) {
   for (FormObserver* o : observers_) o->boxChanged(id);
 }
 
+void MainForm::extrasChanged(const FormState&, int port) {
+  for (FormObserver* o : observers_) o->extrasChanged(port);
+}
+
 }  // namespace dorvan

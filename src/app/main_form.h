@@ -121,6 +121,7 @@ class MainForm final : public DeviceEvents,
   void portSwitched(int port, PortState state, SwitchCause cause) override;
   void stageChanged(int stage) override;
   void textChanged(const FormState& form, ControlId id) override;
+  void extrasChanged(const FormState& form, int port) override;
   // True when the notification was the board's.
   bool showPlugPicture(DeviceHandle pHandle, PlugPicture which);
 

@@ -43,6 +43,26 @@ void FormState::acceptTyped(ControlId id, std::string_view typed) {
   if (changed && watcher_) watcher_->textChanged(*this, id);
 }
 
+void FormState::setExtras(int port, ExtraWindows windows) {
+  if (windows.size() > kMaxExtraWindows) windows.resize(kMaxExtraWindows);
+  for (ExtraWindow& w : windows)
+    for (int b = 0; b < kWindowBoxes; ++b) w.boxes[b].resize(cutToCharacters(w.boxes[b], kWindowBoxLimits[b]).size());
+  ExtraWindows& kept = extras_[port - 1];
+  if (kept == windows) return;
+  kept = std::move(windows);
+  ++extrasRevisions_[port - 1];
+  if (watcher_) watcher_->extrasChanged(*this, port);
+}
+
+std::string acceptExtraTyped(std::string_view typed, WindowBox box) {
+  std::string kept = cp1254::keepRepresentable(typed);
+  std::erase(kept, kExtraSeparator);
+  kept.resize(cutToCharacters(kept, kWindowBoxLimits[static_cast<int>(box)]).size());
+  return kept;
+}
+
+bool fitsExtraBox(std::string_view text, WindowBox box) { return acceptExtraTyped(text, box) == text; }
+
 void FormState::changeText(ControlId id, std::string_view text) {
   texts_[id].assign(text);
   ++revisions_[id];

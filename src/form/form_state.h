@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "form/extra_windows.h"
 #include "form/form_view.h"
 #include "form/window_layout.h"
 
@@ -19,6 +20,8 @@ class FormState;
 class TextWatcher {
  public:
   virtual void textChanged(const FormState& form, ControlId id) = 0;
+  // A port's extra windows were replaced: a stage loaded, a dialog's TAMAM, a remote edit.
+  virtual void extrasChanged(const FormState& /*form*/, int /*port*/) {}
 
  protected:
   ~TextWatcher() = default;
@@ -43,6 +46,14 @@ class FormState {
   // binding is told to show the accepted text instead.
   void acceptTyped(ControlId id, std::string_view utf8);
 
+  // A port's extra windows (port 1-10), in the order they are shown.
+  const ExtraWindows& extras(int port) const { return extras_[port - 1]; }
+  // Grows by one at every change of the port's extra windows.
+  std::uint32_t extrasRevision(int port) const { return extrasRevisions_[port - 1]; }
+  // Replaces a port's extra windows: no more than eight are kept, and each box is cut to
+  // its limit. The caller has refused what a stage file cannot hold.
+  void setExtras(int port, ExtraWindows windows);
+
   FormView& view() { return view_; }
   void watchTexts(TextWatcher& watcher) { watcher_ = &watcher; }
 
@@ -54,6 +65,8 @@ class FormState {
   std::array<std::string, kControls.size()> texts_;
   std::array<std::uint32_t, kControls.size()> revisions_{};
   std::array<Color, kControls.size()> colors_;
+  std::array<ExtraWindows, kPortCount> extras_;
+  std::array<std::uint32_t, kPortCount> extrasRevisions_{};
 };
 
 // The first `limit` characters (code points) of a UTF-8 text; 0 = no limit.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "form/window_layout.h"
+
 namespace dorvan::messages {
 namespace {
 
@@ -51,6 +53,16 @@ std::string stageFileTooShort(std::string_view file, int lineCount) {
   return quoted(file) + " dosyası eksik: 50 satır olması gerekirken " + std::to_string(lineCount) +
          " satır var.\n\nHiçbir şey değiştirilmedi: kutular ve seçili kademe olduğu gibi duruyor, dosyaya da "
          "dokunulmadı.";
+}
+
+std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& ports) {
+  std::string out = quoted(file) + " dosyasında ";
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += kPortGrid[ports[i] - 1].portCaption;
+  }
+  return out + " için sekizden fazla ek pencere var: ilk sekizi yüklendi, gerisi yok sayıldı. \"KAYDET\" "
+               "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
 }
 
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r) {

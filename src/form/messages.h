@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "base/file_ops.h"
@@ -16,6 +17,8 @@ std::string reason(const FileResult& r);
 std::string stageFileMissing(std::string_view file);
 std::string stageFileUnreadable(std::string_view file, const FileResult& r);
 std::string stageFileTooShort(std::string_view file, int lineCount);
+// A stage file holds more than eight extra windows for these ports (in port order).
+std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& ports);
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r);
 // The journal could not be written; said once a run.
 std::string journalUnwritable(std::string_view file, const FileResult& r);

@@ -28,6 +28,29 @@ std::optional<Switching> latestSwitch(const Window& window, WallSecond after, Wa
   return std::nullopt;
 }
 
+// Of two windows' switchings, the earlier (or the later): in the same second on wins,
+// so that back-to-back windows, one ending as the next starts, leave the port on.
+std::optional<Switching> firstOf(std::optional<Switching> a, std::optional<Switching> b) {
+  if (!a || !b) return a ? a : b;
+  if (a->at != b->at) return a->at < b->at ? a : b;
+  return a->state == PortState::On ? a : b;
+}
+std::optional<Switching> lastOf(std::optional<Switching> a, std::optional<Switching> b) {
+  if (!a || !b) return a ? a : b;
+  if (a->at != b->at) return a->at > b->at ? a : b;
+  return a->state == PortState::On ? a : b;
+}
+
+// The state the window's next instant after `after` asks for; when its start and end are
+// the same second, off, as a tick leaves it.
+std::optional<Switching> nextSwitch(const Window& window, WallSecond after, const Almanac& almanac) {
+  const std::optional<WallSecond> on = nextOccurrence(window, Edge::Start, after, almanac);
+  const std::optional<WallSecond> off = nextOccurrence(window, Edge::End, after, almanac);
+  if (off && (!on || *off <= *on)) return Switching{PortState::Off, *off};
+  if (on) return Switching{PortState::On, *on};
+  return std::nullopt;
+}
+
 // Switchings that carry out an instant; by hand and re-arming carry out none.
 constexpr bool followsAnInstant(SwitchCause c) {
   return c == SwitchCause::Schedule || c == SwitchCause::Late || c == SwitchCause::Resume;
@@ -41,21 +64,25 @@ const PortControls* portWithIndicator(ControlId id) {
   return nullptr;
 }
 
+std::optional<Switching> nextSwitching(const PortWindows& windows, WallSecond after, const Almanac& almanac) {
+  std::optional<Switching> next;
+  for (const Window& w : windows.all()) next = firstOf(next, nextSwitch(w, after, almanac));
+  return next;
+}
+
 std::optional<Switching> nextSwitching(const FormState& form, const PortControls& p, WallSecond after,
                                        const Almanac& almanac) {
-  const Window window = readWindow(form, p);
-  const std::optional<WallSecond> on = nextOccurrence(window, Edge::Start, after, almanac);
-  const std::optional<WallSecond> off = nextOccurrence(window, Edge::End, after, almanac);
-  if (off && (!on || *off <= *on)) return Switching{PortState::Off, *off};
-  if (on) return Switching{PortState::On, *on};
-  return std::nullopt;
+  return nextSwitching(readWindows(form, p), after, almanac);
+}
+
+std::optional<WallSecond> nextComputed(const Window& window, Edge edge, WallSecond after, const Almanac& almanac) {
+  if (!computed(window, edge)) return std::nullopt;
+  return nextOccurrence(window, edge, after, almanac);
 }
 
 std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& p, Edge edge, WallSecond after,
                                        const Almanac& almanac) {
-  const Window window = readWindow(form, p);
-  if (!computed(window, edge)) return std::nullopt;
-  return nextOccurrence(window, edge, after, almanac);
+  return nextComputed(readWindow(form, p), edge, after, almanac);
 }
 
 PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal)
@@ -103,17 +130,18 @@ void PortSwitch::resendCommanded(const LocalTime& now) {
 void ClockTick::switchToLatest(const FormState& form, const Almanac& almanac, WallSecond after, WallSecond upTo,
                                PortSwitch& ports, SwitchCause cause, const LocalTime& now) {
   for (const PortControls& p : kPortTable) {
-    const Window& window = windows_.of(form, p, almanac);
-    if (const std::optional<Switching> s = latestSwitch(window, after, upTo, almanac))
-      ports.turn(p, s->state, cause, now, s->at);
+    std::optional<Switching> latest;
+    for (const Window& w : windows_.of(form, p, almanac).all()) latest = lastOf(latest, latestSwitch(w, after, upTo, almanac));
+    if (latest) ports.turn(p, latest->state, cause, now, latest->at);
   }
 }
 
-// A time the clock shows is compared as text, as the boxes read; the sun and durations
-// by the second worked out for them.
-bool ClockTick::due(const FormState& form, const PortControls& p, const Window& window, Edge edge, const Shown& shown,
-                    const Almanac& almanac) {
-  if (computed(window, edge)) return windows_.dueAt(p.port, edge, shown.second, almanac);
+// A time the row's boxes show is compared as text, as the boxes read; the sun, durations
+// and the extra windows by the second worked out for them.
+bool ClockTick::due(const FormState& form, const PortControls& p, const PortWindows& windows, int index, Edge edge,
+                    const Shown& shown, const Almanac& almanac) {
+  const Window& window = windows.windows[index];
+  if (index > 0 || computed(window, edge)) return windows_.dueAt(p.port, index, edge, shown.second, almanac);
   if (edge == Edge::Start)
     return instantIs(form, p.startDate, p.startTime, window.start, shown.date, shown.time, shown.weekday);
   return instantIs(form, p.endDate, p.endTime, window.end, shown.date, shown.time, shown.weekday);
@@ -137,11 +165,19 @@ void ClockTick::run(FormState& form, Clock& clock, const Almanac& almanac, PortS
   // The captions as shown: all twenty checks of this tick see the same instant.
   const Shown seen{shown, form.text(kDateLabel), form.text(kTimeLabel), weekdayOf(dayNumber(now))};
   for (const PortControls& p : kPortTable) {
-    const Window& window = windows_.of(form, p, almanac);
-    if (due(form, p, window, Edge::Start, seen, almanac))
-      ports.turn(p, PortState::On, SwitchCause::Schedule, now, shown);
-    if (due(form, p, window, Edge::End, seen, almanac))
-      ports.turn(p, PortState::Off, SwitchCause::Schedule, now, shown);
+    const PortWindows& windows = windows_.of(form, p, almanac);
+    // Within a window a start and an end in one second are on, then off; a start of one
+    // window in the second another ends leaves the port on, with no off between.
+    bool startOnly = false, startAndEnd = false, end = false;
+    for (int i = 0; i < windows.count; ++i) {
+      const bool on = due(form, p, windows, i, Edge::Start, seen, almanac);
+      const bool off = due(form, p, windows, i, Edge::End, seen, almanac);
+      startOnly |= on & !off;
+      startAndEnd |= on & off;
+      end |= off;
+    }
+    if (startOnly | startAndEnd) ports.turn(p, PortState::On, SwitchCause::Schedule, now, shown);
+    if (end & !startOnly) ports.turn(p, PortState::Off, SwitchCause::Schedule, now, shown);
   }
 }
 

@@ -1,5 +1,5 @@
-// The clock tick: show the time and date, then switch every port whose start or
-// end instant is the current second, and carry out what a late tick skipped. What the
+// The clock tick: show the time and date, then switch every port with a start or end
+// instant of one of its windows in the current second, and carry out what a late tick skipped. What the
 // boxes may name is in scheduler/instant.h.
 #pragma once
 
@@ -26,14 +26,17 @@ struct Switching {
   WallSecond at;
 };
 
-// The earliest instant after `after` at which the port's start or end fires.
+// The earliest instant after `after` at which a start or end of the port's windows fires.
+// When several fall in that second, the state the tick leaves the port in.
 std::optional<Switching> nextSwitching(const FormState& form, const PortControls& port, WallSecond after,
                                        const Almanac& almanac);
+std::optional<Switching> nextSwitching(const PortWindows& windows, WallSecond after, const Almanac& almanac);
 
 // The next second after `after` of the port's start or end, when it is worked out (a sun
 // word, a duration) rather than written in its boxes; none for a time the clock shows.
 std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& port, Edge edge, WallSecond after,
                                        const Almanac& almanac);
+std::optional<WallSecond> nextComputed(const Window& window, Edge edge, WallSecond after, const Almanac& almanac);
 
 // The last switching of a port in this run.
 struct PortRecord {
@@ -109,8 +112,8 @@ class ClockTick {
     std::string_view time;
     int weekday;
   };
-  bool due(const FormState& form, const PortControls& port, const Window& window, Edge edge, const Shown& shown,
-           const Almanac& almanac);
+  bool due(const FormState& form, const PortControls& port, const PortWindows& windows, int index, Edge edge,
+           const Shown& shown, const Almanac& almanac);
   void switchToLatest(const FormState& form, const Almanac& almanac, WallSecond after, WallSecond upTo,
                       PortSwitch& ports, SwitchCause cause, const LocalTime& now);
 

@@ -12,8 +12,9 @@ void WindowCache::reread(Entry& e, const FormState& form, const PortControls& po
   e = {&form,
        {form.textRevision(port.startDate), form.textRevision(port.startTime), form.textRevision(port.endDate),
         form.textRevision(port.endTime)},
+       form.extrasRevision(port.port),
        almanac.revision(),
-       readWindow(form, port),
+       readWindows(form, port),
        {}};
 }
 

@@ -21,13 +21,17 @@ void StageSelector::pressStageButton(int stage, std::string_view by) {
   // The file is read whole before anything changes, so a damaged file leaves the
   // window as it was and a later KAYDET cannot overwrite it with another stage's table.
   StageValues values;
-  const StageReadResult r = readStageFile(files_, button.file, values);
+  StageExtras extras;
+  const StageReadResult r = readStageFile(files_, button.file, values, extras);
   switch (r.status) {
     case StageReadResult::Status::Ok:
       markStage(stage);
       stageBuffer_ = std::move(values);
       for (int i = 0; i < kTableSize; ++i) form_.setText(kPositionToBox[i], stageBuffer_[i]);
+      for (int port = 1; port <= kPortCount; ++port) form_.setExtras(port, std::move(extras[port - 1]));
       journal_.record(journal_events::stageLoaded(stage, by));
+      if (!r.overfullPorts.empty())
+        journal_.record(journal_events::warning(messages::tooManyExtraWindows(button.file, r.overfullPorts)));
       return;
     case StageReadResult::Status::NotFound:
       // A new stage: chosen, the boxes kept, so that KAYDET makes its file from them.
@@ -48,7 +52,9 @@ void StageSelector::saveCurrentStage(std::string_view by) {
   const StageButton& button = kStageButtons.at(currentStage_ - 1);
   std::array<std::string_view, kTableSize> values;
   for (int i = 0; i < kTableSize; ++i) values[i] = form_.text(kPositionToBox[i]);
-  const StageWriteResult r = writeStageFile(files_, button.file, values);
+  StageExtras extras;
+  for (int port = 1; port <= kPortCount; ++port) extras[port - 1] = form_.extras(port);
+  const StageWriteResult r = writeStageFile(files_, button.file, values, extras);
   if (r.ok())
     journal_.record(journal_events::stageSaved(currentStage_, by));
   else
