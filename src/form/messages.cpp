@@ -61,8 +61,9 @@ std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& p
     if (i > 0) out += ", ";
     out += kPortGrid[ports[i] - 1].portCaption;
   }
-  return out + " için sekizden fazla ek pencere var: ilk sekizi yüklendi, gerisi yok sayıldı. \"KAYDET\" "
-               "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
+  return out +
+         " için sekizden fazla ek pencere var: ilk sekizi yüklendi, gerisi yok sayıldı. \"KAYDET\" "
+         "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
 }
 
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r) {

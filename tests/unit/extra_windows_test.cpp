@@ -140,7 +140,8 @@ TEST_F(Extras, EveryWindowSwitchesAndBackToBackWindowsLeaveThePortOn) {
     std::vector<std::pair<int, int>> sent;
   };
   const Step steps[] = {
-      {6, 0, {{1, 1}}}, {7, 0, {{1, 1}}}, {7, 30, {{1, 1}}}, {8, 0, {{1, 0}}}, {9, 0, {{1, 0}}}, {10, 0, {{1, 1}, {1, 0}}},
+      {6, 0, {{1, 1}}}, {7, 0, {{1, 1}}}, {7, 30, {{1, 1}}},
+      {8, 0, {{1, 0}}}, {9, 0, {{1, 0}}}, {10, 0, {{1, 1}, {1, 0}}},
   };
   for (const Step& s : steps) {
     library.written.clear();
@@ -153,8 +154,8 @@ TEST_F(Extras, EveryWindowSwitchesAndBackToBackWindowsLeaveThePortOn) {
 
 TEST_F(Extras, CatchUpNextAndTheTooltipSeeEveryWindow) {
   row(2, "HER GÜN", "06:00:00", "HER GÜN", "07:00:00");
-  form.form().setExtras(2, {window("HER GÜN", "07:00:00", "HER GÜN", "08:00:00"),
-                            window("HER GÜN", "12:00:00", "", "+30 DK")});
+  form.form().setExtras(
+      2, {window("HER GÜN", "07:00:00", "HER GÜN", "08:00:00"), window("HER GÜN", "12:00:00", "", "+30 DK")});
   // a tick held across the back-to-back second carries out on, not off
   tickAt(at(2026, 12, 7, 6, 59, 59));
   library.written.clear();
