@@ -27,17 +27,6 @@ struct Extras : FormFixture {
     form.Form_Load();
     library.calls.clear();
   }
-  void row(int port, std::string_view sd, std::string_view st, std::string_view ed, std::string_view et) {
-    const PortRow& r = kPortGrid[port - 1];
-    type(r.startDate, sd);
-    type(r.startTime, st);
-    type(r.endDate, ed);
-    type(r.endTime, et);
-  }
-  void tickAt(LocalTime t) {
-    clock.set(t);
-    form.Timer1_Timer();
-  }
   std::string journal() { return files.files["gunluk.txt"]; }
 };
 
@@ -131,7 +120,7 @@ TEST_F(Extras, AStageLoadsAtMostEightAPortSaysSoOnceAndKaydetWritesThemBack) {
 }
 
 TEST_F(Extras, EveryWindowSwitchesAndBackToBackWindowsLeaveThePortOn) {
-  row(1, "HER GÜN", "06:00:00", "HER GÜN", "07:00:00");
+  schedule(1, "HER GÜN", "06:00:00", "HER GÜN", "07:00:00");
   form.form().setExtras(1, {window("HER GÜN", "07:00:00", "HER GÜN", "08:00:00"),    // back to back
                             window("HER GÜN", "07:30:00", "HER GÜN", "09:00:00"),    // overlapping
                             window("HER GÜN", "10:00:00", "HER GÜN", "10:00:00")});  // the same second
@@ -153,7 +142,7 @@ TEST_F(Extras, EveryWindowSwitchesAndBackToBackWindowsLeaveThePortOn) {
 }
 
 TEST_F(Extras, CatchUpNextAndTheTooltipSeeEveryWindow) {
-  row(2, "HER GÜN", "06:00:00", "HER GÜN", "07:00:00");
+  schedule(2, "HER GÜN", "06:00:00", "HER GÜN", "07:00:00");
   form.form().setExtras(
       2, {window("HER GÜN", "07:00:00", "HER GÜN", "08:00:00"), window("HER GÜN", "12:00:00", "", "+30 DK")});
   // a tick held across the back-to-back second carries out on, not off
