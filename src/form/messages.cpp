@@ -66,6 +66,13 @@ std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& p
          "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
 }
 
+std::string extrasChangedElsewhere(int port) {
+  return std::string(kPortGrid[port - 1].portCaption) +
+         " için ek pencereler bu pencere açıkken başka yerden değişti (bir kademe yüklendi ya da web sayfasından "
+         "değiştirildi).\n\nBuradaki satırlar yazılmadı. Yine de bunları yazmak için \"TAMAM\" düğmesine bir daha "
+         "basın; yeni gelenleri korumak için \"İPTAL\" düğmesine basın.";
+}
+
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r) {
   std::string text = quoted(file) + " dosyası kaydedilemedi: " + std::string(stepText(step));
   if (step != SaveStep::Encode) text += " (" + reason(r) + ")";

@@ -188,9 +188,19 @@ TEST_F(Extras, TheDialogEditsACopyThatOnlyTamamTypesIntoTheForm) {
   dialog.remove(0);
   EXPECT_EQ(dialog.text(0, WindowBox::StartDate), "PAZAR");
   EXPECT_EQ(form.form().extras(5).size(), 1u) << "nothing reaches the form before TAMAM";
-  dialog.accept(form.form());
+  ASSERT_TRUE(dialog.accept(form.form()));
   EXPECT_EQ(form.form().extras(5).size(), 7u);
   EXPECT_EQ(form.form().extras(5)[0].boxes[0], "PAZAR");
+
+  // a stage loaded or a page's edit while the dialog is open is not overwritten unasked
+  ExtraDialog stale(form.form(), 5, false);
+  stale.remove(0);
+  form.form().setExtras(5, {window("SALI", "09:00:00", "", "")});
+  EXPECT_FALSE(stale.accept(form.form()));
+  EXPECT_EQ(form.form().extras(5)[0].boxes[0], "SALI");
+  EXPECT_NE(stale.changedElsewhere().find("PORT 05 için"), std::string::npos);
+  EXPECT_TRUE(stale.accept(form.form())) << "TAMAM again writes the rows over them";
+  EXPECT_EQ(form.form().extras(5).size(), 6u);
 }
 
 }  // namespace
