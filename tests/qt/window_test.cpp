@@ -74,6 +74,10 @@ void typeCharacter(QWidget* widget, const QString& character) {
   QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, character, Qt::NoModifier);
 }
 
+void typeText(QWidget* widget, const QString& text) {
+  for (const QChar letter : text) typeCharacter(widget, QString(letter));
+}
+
 QColor pixelNear(QWidget* widget, QPoint at) { return widget->grab().toImage().pixelColor(at); }
 
 // The face of a button or label, clear of its border and caption.
@@ -247,7 +251,7 @@ void WindowTest::everyRepeatWordShowsWholeInADateBox() {
        {"HAFTA SONU", "PAZARTESİ", "CUMARTESİ", "HAFTA İÇİ", "ÇARŞAMBA", "PERŞEMBE", "HER GÜN", "28.12.2026"}) {
     window_->showText(controlId("Text2"), text);
     typed->clear();
-    for (const QChar letter : QString::fromUtf8(text)) typeCharacter(typed, QString(letter));
+    typeText(typed, QString::fromUtf8(text));
     for (QLineEdit* edit : {shown, typed}) {
       QCOMPARE(edit->text(), QString::fromUtf8(text));
       // The border and QLineEdit's margin on each side.
@@ -457,9 +461,7 @@ void WindowTest::aRightClickOnAnIndicatorEditsItsExtraWindows() {
 
   // The separator is refused where it is typed; a time that can never fire is marked as typed.
   QLineEdit* startDate = dialog->box(0, WindowBox::StartDate);
-  QTest::keyClicks(startDate, QStringLiteral("HER G"));
-  typeCharacter(startDate, QStringLiteral("Ü"));
-  QTest::keyClicks(startDate, QStringLiteral(";N"));
+  typeText(startDate, QStringLiteral("HER G;ÜN"));
   QCOMPARE(startDate->text(), QStringLiteral("HER GÜN"));
   QLineEdit* startTime = dialog->box(0, WindowBox::StartTime);
   startTime->selectAll();
@@ -468,8 +470,7 @@ void WindowTest::aRightClickOnAnIndicatorEditsItsExtraWindows() {
   QCOMPARE(startTime->toolTip(), QString::fromUtf8(faultText(BoxFault::NotATime)));
   QTest::keyClicks(startTime, QStringLiteral(":00"));
   QVERIFY(startTime->toolTip().isEmpty());
-  for (const QChar letter : QStringLiteral("HER GÜN"))
-    typeCharacter(dialog->box(0, WindowBox::EndDate), QString(letter));
+  typeText(dialog->box(0, WindowBox::EndDate), QStringLiteral("HER GÜN"));
   QTest::keyClicks(dialog->box(0, WindowBox::EndTime), QStringLiteral("18:30:00"));
   QTest::mouseClick(dialog->button(DialogRole::Ok), Qt::LeftButton);
   QTRY_VERIFY(!dialog);
