@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
@@ -131,8 +132,13 @@ void ExtraDialogWindow::removeRow(int row) {
 }
 
 void ExtraDialogWindow::ok() {
-  model_.accept(form_);
-  accept();
+  if (model_.accept(form_)) {
+    accept();
+    return;
+  }
+  QMessageBox box(QMessageBox::Warning, toQString(model_.title()), toQString(model_.changedElsewhere()),
+                  QMessageBox::Ok, this);
+  box.exec();
 }
 
 void ExtraDialogWindow::showRows() {
