@@ -6,7 +6,6 @@
 //   node web_week_linux.mjs DORVAN FAKE_HIDAPI PICTURE_DIR NODE_MODULES [SCREENSHOT_DIR]
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
@@ -55,33 +54,19 @@ for (let p = 1; p <= 10; p++) {
   for (const [on, off] of more) extra += `PORT ${two(p)};${word};${on};${word};${off}\r\n`;
 }
 fs.writeFileSync(path.join(home, 'kademe1.txt'), toCp1254(stage + extra));
-// The seven days before, as the journal has them, with the program off for a night.
+// The seven days before, as the journal has them, but for a night the program was off.
 const now = new Date();
-const lines = [];
-for (let day = 7; day >= 0; day--) {
-  for (const [p, [, windows]] of Object.entries(devices)) {
-    for (const w of windows) {
-      const [on, off] = w.split('-').map((t) => {
-        const d = new Date(now);
-        d.setDate(d.getDate() - day);
-        d.setHours(Number(t.slice(0, 2)), Number(t.slice(3)), 0, 0);
-        return d;
-      });
-      if (Number(p) === 6 && (on.getDay() === 0 || on.getDay() === 6)) continue;
-      if (on < now) lines.push([on, `PORT ${two(p)} AÇIK (çizelge)`]);
-      if (off < now) lines.push([off, `PORT ${two(p)} KAPALI (çizelge)`]);
+const at = (day, hhmm) => new Date(now.getFullYear(), now.getMonth(), now.getDate() - day, ...hhmm.split(':'));
+const gap = [at(4, '17:00'), at(3, '07:00')];
+const lines = [[gap[0], 'DORVAN KAPANDI'], [gap[1], 'DORVAN AÇILDI, KADEME 1']];
+for (let day = 7; day >= 0; day--)
+  for (const [p, [, windows]] of Object.entries(devices))
+    for (const [on, off] of windows.map((w) => w.split('-').map((t) => at(day, t)))) {
+      if (p === '6' && [0, 6].includes(on.getDay())) continue;
+      for (const [t, word] of [[on, 'AÇIK'], [off, 'KAPALI']])
+        if (t < now && (t <= gap[0] || t >= gap[1])) lines.push([t, `PORT ${two(p)} ${word} (çizelge)`]);
     }
-  }
-}
-const gap = new Date(now);
-gap.setDate(gap.getDate() - 4);
-gap.setHours(17, 0, 0, 0);
-const back = new Date(gap.getTime() + 14 * 3600000);
-lines.push([gap, 'DORVAN KAPANDI'], [back, 'DORVAN AÇILDI, KADEME 1']);
-lines.sort((a, b) => a[0] - b[0]);
-// While the program is off, nothing is journaled.
-const journaled = ([t, e]) => !e.startsWith('PORT') || t <= gap || t >= back;
-fs.writeFileSync(path.join(home, 'gunluk.txt'), lines.filter(journaled).map(([t, e]) => `${stamp(t)} ${e}\n`).join(''));
+fs.writeFileSync(path.join(home, 'gunluk.txt'), lines.sort((a, b) => a[0] - b[0]).map(([t, e]) => `${stamp(t)} ${e}\n`).join(''));
 fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n`, { mode: 0o600 });
 for (const f of ['fis_1.bmp', 'fis_2.bmp']) fs.copyFileSync(path.join(pictures, f), path.join(home, f));
 fs.writeFileSync(board, '');
@@ -92,20 +77,9 @@ const child = spawn(dorvan, ['1'], {
   stdio: ['ignore', 'inherit', 'inherit'],
 });
 
-function post(url, body) {
-  return new Promise((resolve, reject) => {
-    const text = JSON.stringify(body);
-    const req = http.request({ host: '127.0.0.1', port, method: 'POST', path: url, agent: false,
-                               headers: { Authorization: AUTH, 'Content-Type': 'application/json',
-                                          'Content-Length': Buffer.byteLength(text) } },
-    (res) => {
-      res.resume();
-      res.on('end', () => resolve(res.statusCode));
-    });
-    req.on('error', reject);
-    req.end(text);
-  });
-}
+const post = async (url, body) => (await fetch(`http://127.0.0.1:${port}${url}`, {
+  method: 'POST', body: JSON.stringify(body), headers: { Authorization: AUTH, 'Content-Type': 'application/json' },
+})).status;
 
 // What the picture shows: the labels, and for each port whether a bar of it crosses now.
 const picture = (page) => page.evaluate(() => {
