@@ -47,7 +47,8 @@ std::vector<OnInterval> plannedOn(const PortWindows& windows, bool onNow, WallSe
   for (const Window& w : windows.all()) addSays(w, now, to, almanac, says);
   // In one second a window that goes on wins over others going off, as the tick leaves
   // back-to-back windows on: the ons of a second come first.
-  std::sort(says.begin(), says.end(), [](const Say& a, const Say& b) { return a.at != b.at ? a.at < b.at : a.on > b.on; });
+  std::sort(says.begin(), says.end(),
+            [](const Say& a, const Say& b) { return a.at != b.at ? a.at < b.at : a.on > b.on; });
   std::vector<OnInterval> out;
   bool on = onNow;
   WallSecond onSince = now;

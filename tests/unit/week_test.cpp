@@ -26,29 +26,37 @@ TEST(SwitchHistory, OnFromAnAcikLineToWhatEndsIt) {
     Intervals want;  // between 01.12 00:00 and 08.12 12:00
   };
   const Case cases[] = {
-      {"on, then off", "03.12.2026 07:00:00 PORT 03 AÇIK (çizelge)\n03.12.2026 08:00:00 PORT 03 KAPALI (elle)\n", 3,
+      {"on, then off",
+       "03.12.2026 07:00:00 PORT 03 AÇIK (çizelge)\n03.12.2026 08:00:00 PORT 03 KAPALI (elle)\n",
+       3,
        {{s(3, 7), s(3, 8)}}},
       {"still on: cut at the end", "08.12.2026 11:00:00 PORT 03 AÇIK (web 127.0.0.1)\n", 3, {{s(8, 11), s(8, 12)}}},
       {"on before the start: cut there", "20.11.2026 07:00:00 PORT 01 AÇIK (çizelge)\n", 1, {{s(1, 0), s(8, 12)}}},
       {"ended with the program",
        "02.12.2026 07:00:00 PORT 02 AÇIK (çizelge)\n02.12.2026 09:00:00 DORVAN KAPANDI\n"
        "02.12.2026 10:00:00 PORT 02 KAPALI (açılış: 02.12.2026 09:30:00)\n",
-       2, {{s(2, 7), s(2, 9)}}},
+       2,
+       {{s(2, 7), s(2, 9)}}},
       {"ended by the board pulled out, and by a start after a kill",
        "02.12.2026 07:00:00 PORT 02 AÇIK (çizelge)\n02.12.2026 08:00:00 KART ÇIKARILDI\n"
        "02.12.2026 08:30:00 PORT 02 AÇIK (yeniden)\n04.12.2026 06:00:00 DORVAN AÇILDI, KADEME 3\n",
-       2, {{s(2, 7), s(2, 8)}, {s(2, 8, 30), s(4, 6)}}},
+       2,
+       {{s(2, 7), s(2, 8)}, {s(2, 8, 30), s(4, 6)}}},
       {"off first: nothing known before", "05.12.2026 07:00:00 PORT 04 KAPALI (çizelge)\n", 4, {}},
       {"on twice: the first counts",
        "05.12.2026 07:00:00 PORT 04 AÇIK (çizelge)\n05.12.2026 07:30:00 PORT 04 AÇIK (mqtt)\n"
        "05.12.2026 08:00:00 PORT 04 KAPALI (mqtt)\n",
-       4, {{s(5, 7), s(5, 8)}}},
+       4,
+       {{s(5, 7), s(5, 8)}}},
       {"not a port line",
        "05.12.2026 07:00:00 PORT 11 AÇIK (çizelge)\n05.12.2026 07:00:00 PORT 05 AÇIKLAMA\n"
        "5.12.2026 07:00:00 PORT 05 AÇIK\nUYARI: PORT 05 AÇIK\n05.12.2026 07:00:00 UYARI: PORT 05 AÇIK\n",
-       5, {}},
+       5,
+       {}},
       {"on and off in one second: nothing to draw",
-       "05.12.2026 07:00:00 PORT 06 AÇIK (çizelge)\n05.12.2026 07:00:00 PORT 06 KAPALI (çizelge)\n", 6, {}},
+       "05.12.2026 07:00:00 PORT 06 AÇIK (çizelge)\n05.12.2026 07:00:00 PORT 06 KAPALI (çizelge)\n",
+       6,
+       {}},
   };
   for (const Case& c : cases) {
     SwitchHistory history;
@@ -68,8 +76,9 @@ TEST(SwitchHistory, IsReadFromBothFilesOnceThenFollowed) {
   tail.journalLine("07.12.2026 04:00:00 PORT 08 KAPALI (elle)");
   EXPECT_EQ(tail.history().onBetween(7, s(1, 0), s(8, 0)), (Intervals{{s(6, 22), s(7, 2)}}));
   EXPECT_EQ(tail.history().onBetween(8, s(1, 0), s(8, 0)), (Intervals{{s(7, 3), s(7, 4)}}));
-  EXPECT_EQ(tail.last(5), "07.12.2026 02:00:00 PORT 07 KAPALI (çizelge)\n07.12.2026 03:00:00 PORT 08 AÇIK (elle)\n"
-                          "07.12.2026 04:00:00 PORT 08 KAPALI (elle)\n")
+  EXPECT_EQ(tail.last(5),
+            "07.12.2026 02:00:00 PORT 07 KAPALI (çizelge)\n07.12.2026 03:00:00 PORT 08 AÇIK (elle)\n"
+            "07.12.2026 04:00:00 PORT 08 KAPALI (elle)\n")
       << "the older file is not among the last lines";
 }
 
@@ -91,19 +100,29 @@ TEST_F(Plan, EveryWindowSwitchesAsTheTickWould) {
     Intervals want;  // from 06.12 07:30 to 09.12 00:00
   };
   const Case cases[] = {
-      {"a window every day", {{"HER GÜN", "18:00:00", "HER GÜN", "18:30:00"}}, false,
+      {"a window every day",
+       {{"HER GÜN", "18:00:00", "HER GÜN", "18:30:00"}},
+       false,
        {{s(6, 18), s(6, 18, 30)}, {s(7, 18), s(7, 18, 30)}, {s(8, 18), s(8, 18, 30)}}},
-      {"on now until its end", {{"HER GÜN", "07:00:00", "HER GÜN", "08:00:00"}}, true,
+      {"on now until its end",
+       {{"HER GÜN", "07:00:00", "HER GÜN", "08:00:00"}},
+       true,
        {{s(6, 7, 30), s(6, 8)}, {s(7, 7), s(7, 8)}, {s(8, 7), s(8, 8)}}},
       {"back to back: on throughout",
-       {{"07.12.2026", "06:00:00", "07.12.2026", "07:00:00"}, {"07.12.2026", "07:00:00", "", "+1 SA"}}, false,
+       {{"07.12.2026", "06:00:00", "07.12.2026", "07:00:00"}, {"07.12.2026", "07:00:00", "", "+1 SA"}},
+       false,
        {{s(7, 6), s(7, 8)}}},
       {"overlapping: the inner end switches off",
        {{"07.12.2026", "06:00:00", "07.12.2026", "09:00:00"}, {"07.12.2026", "07:00:00", "07.12.2026", "08:00:00"}},
-       false, {{s(7, 6), s(7, 8)}}},
-      {"start and end in one second: nothing to draw", {{"07.12.2026", "06:00:00", "07.12.2026", "06:00:00"}}, false,
+       false,
+       {{s(7, 6), s(7, 8)}}},
+      {"start and end in one second: nothing to draw",
+       {{"07.12.2026", "06:00:00", "07.12.2026", "06:00:00"}},
+       false,
        {}},
-      {"still on at the end: cut there", {{"08.12.2026", "20:00:00", "10.12.2026", "06:00:00"}}, false,
+      {"still on at the end: cut there",
+       {{"08.12.2026", "20:00:00", "10.12.2026", "06:00:00"}},
+       false,
        {{s(8, 20), s(9, 0)}}},
       {"on now with nothing to end it", {{"", "", "", ""}}, true, {{s(6, 7, 30), s(9, 0)}}},
       {"nothing in the boxes", {{"", "", "", ""}}, false, {}},
@@ -168,8 +187,8 @@ TEST_F(Plan, TheApiGivesBothHalvesOfEveryPort) {
   const nlohmann::json& port2 = week["ports"][1];
   EXPECT_EQ(port2["port"], 2);
   // On by hand at 07:30 and still on: the past ends at now, the plan starts there.
-  EXPECT_EQ(port2["past"], nlohmann::json::array({{"2026-12-06T07:30:00" + week["now"].get<std::string>().substr(19),
-                                                   week["now"]}}));
+  EXPECT_EQ(port2["past"],
+            nlohmann::json::array({{"2026-12-06T07:30:00" + week["now"].get<std::string>().substr(19), week["now"]}}));
   ASSERT_EQ(port2["planned"].size(), 8u);
   EXPECT_EQ(port2["planned"][0][0], week["now"]);
   EXPECT_EQ(port2["planned"][0][1].get<std::string>().substr(0, 19), "2026-12-06T18:30:00");
