@@ -194,7 +194,7 @@ try {
             `MQTT set → colour on the page: median ${took[10].toFixed(1)} ms, worst ${took[19].toFixed(1)} ms`);
     }
     t0 = Date.now();
-    await page.getByRole('button', { name: /^PORT 05/ }).click();
+    await page.getByRole('button', { name: /^PORT 05 .*anahtar$/ }).click();
     check(await until(() => read('board.log').includes('00 05 00 00 00 00 00 00 00'), 1000),
           `PORT 05's switch on the page reached the board in ${Date.now() - t0} ms`);
     await page.getByLabel('PORT 07 AÇIKLAMA').fill('Sera fanı');
@@ -209,6 +209,24 @@ try {
     check((await marked.getAttribute('class')).includes('marked') && (await marked.getAttribute('title')).length > 0 &&
           (await marked.evaluate((e) => getComputedStyle(e).backgroundColor)) === 'rgb(255, 200, 200)',
           'a bad time shows the pale-red mark and its tooltip');
+
+    // An extra window added on the page: EK EKLE, its boxes typed (a ';' refused), and saved as typed.
+    await page.getByRole('button', { name: 'PORT 05 EK EKLE' }).click();
+    await page.getByLabel('PORT 05 EK 1 BAŞLANGIÇ TARİH').fill('HER GÜN');
+    await page.getByLabel('PORT 05 EK 1 BAŞLANGIÇ SAAT').fill('18:00:00');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ TARİH').fill('HER GÜN');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ SAAT').pressSequentially('18:30;:00');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ SAAT').press('Tab');
+    const want = JSON.stringify([{ start: { date: 'HER GÜN', time: '18:00:00' }, end: { date: 'HER GÜN', time: '18:30:00' } }]);
+    const extraOf5 = async () => JSON.stringify((await json('GET', '/api/ports/5')).extra.map(({ start, end }) => ({ start, end })));
+    let got = '';
+    for (let i = 0; i < 30 && got !== want; i++, await sleep(100)) got = await extraOf5();
+    check(got === want, `an extra window typed on the page is in the API: ${got}`);
+    const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(wide <= 360, `with an extra window the page is ${wide} px wide`);
+    await page.getByRole('button', { name: 'PORT 05 EK 1 SİL' }).click();
+    for (let i = 0; i < 30 && got !== '[]'; i++, await sleep(100)) got = await extraOf5();
+    check(got === '[]', 'PORT 05 EK 1 SİL removed it');
   } finally {
     await browser.close();
   }
