@@ -115,6 +115,34 @@ try {
   check(await until(() => read('gunluk.txt').includes(`${timeOf(due)} PORT 06 AÇIK (çizelge)`), 5000),
         'the edit fired in its second');
 
+  // Extra windows through the API, with the event stream open: port 2's one window three
+  // seconds ahead; port 4's row, then a window from the second the row ends. Sent just after
+  // a second begins, so that the stream's once-a-second look cannot pass for their event.
+  let events = '';
+  const stream = http.get({ host: '127.0.0.1', port, path: '/api/events', headers: { Authorization: AUTH } },
+                          (res) => res.setEncoding('utf8').on('data', (c) => (events += c)));
+  await until(() => events.includes('event: state'), 2000);
+  await sleep(1200 - (Date.now() % 1000));
+  const a = new Date(Math.floor(Date.now() / 1000) * 1000 + 3000);
+  const [b, c] = [new Date(a.getTime() + 2000), new Date(a.getTime() + 4000)];
+  const instant = (d) => ({ date: dateOf(d), time: timeOf(d) });
+  t0 = Date.now();
+  await ask('PUT', '/api/ports/2', { body: { extra: [{ start: instant(a) }] } });
+  check(await until(() => /event: port\ndata: \{[^\n]*"extra":\[\{[^\n]*"port":2,/.test(events), 250),
+        `the stream told of port 2's extra window in ${Date.now() - t0} ms`);
+  await ask('PUT', '/api/ports/4', { body: { start: instant(a), end: instant(b), extra: [{ start: instant(b), end: instant(c) }] } });
+  await until(() => read('board.log').includes('00 02 01'), a - Date.now() + 2000);
+  const late = Date.now() - a;
+  check(late >= 0 && late < 1100 && read('gunluk.txt').includes(`${timeOf(a)} PORT 02 AÇIK (çizelge)`),
+        `port 2's extra window switched the board ${late} ms into its second`);
+  await until(() => read('board.log').includes('00 04 00'), c - Date.now() + 2000);
+  const sent4 = read('board.log').split('\n').filter((l) => l.startsWith('00 04 '));
+  check(sent4.filter((l, i) => l !== sent4[i - 1]).join() === '00 04 01 00 00 00 00 00 00,00 04 00 00 00 00 00 00 00' &&
+        (read('gunluk.txt').match(/PORT 04 KAPALI.*/g) || []).length === 1 &&
+        read('gunluk.txt').includes(`${timeOf(c)} PORT 04 KAPALI (çizelge)`),
+        'back-to-back windows: port 4 on at the first start, off at the second end only');
+  stream.destroy();
+
   const big = JSON.stringify({ description: 'x'.repeat(17 * 1024) });
   const bad = [
     ['GET', '/api/ports/11', {}, 404],
