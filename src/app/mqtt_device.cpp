@@ -87,6 +87,8 @@ void MqttDevice::journalLine(std::string_view line) { publish(mqtt::journalTopic
 
 // Every box MainForm tells of is a schedule box: its port's name or next switching may have moved.
 void MqttDevice::boxChanged(ControlId) { publishChangesSoon(); }
+// Extra windows move only the next switching, which covers every window.
+void MqttDevice::extrasChanged(int) { publishChangesSoon(); }
 
 void MqttDevice::publishChangesSoon() {
   if (!connected_ || changesPosted_) return;

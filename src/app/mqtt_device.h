@@ -40,6 +40,7 @@ class MqttDevice final : public FormObserver, private MqttEvents {
   void boardChanged(bool present) override;
   void journalLine(std::string_view line) override;
   void boxChanged(ControlId box) override;
+  void extrasChanged(int port) override;
   void stageChanged(int stage) override;
 
   void mqttConnected() override;

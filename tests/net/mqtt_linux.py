@@ -244,6 +244,13 @@ def main():
         wait_for("port 4's next switching",
                  lambda: (p + "/port/4/sonraki", datetime(2099, 12, 7, 6, 30).astimezone().isoformat(), False)
                  in sub.messages, 2)
+        # An extra window before the row's start is the next switching.
+        edit = json.dumps({"extra": [{"start": {"date": "07.12.2098", "time": "06:30:00"}}]}).encode()
+        urllib.request.urlopen(urllib.request.Request("http://127.0.0.1:%d/api/ports/4" % web, edit, method="PUT",
+                                                      headers={"Content-Type": "application/json"}), timeout=5)
+        wait_for("port 4's next switching in its extra window",
+                 lambda: (p + "/port/4/sonraki", datetime(2098, 12, 7, 6, 30).astimezone().isoformat(), False)
+                 in sub.messages, 2)
         # Home Assistant coming online is given the configs again.
         configs_before = sum(t.endswith("/config") for t, _, _ in sub.messages)
         sub.publish("homeassistant/status", "online")

@@ -157,6 +157,68 @@ TEST_F(Web, ASunWordOrADurationGetsItsComputedNextSecond) {
   EXPECT_FALSE(askJson("GET", "/api/ports/1")["start"].contains("next")) << "a time as written needs none";
 }
 
+TEST_F(Web, ExtraWindowsAreListedMarkedAndReplacedWhole) {
+  form.setPlace(Location{39.9334, 32.8597});
+  json port = askJson("PUT", "/api/ports/5", R"({"extra":[
+      {"start":{"date":"06.12.2026","time":"07:30:05"},"end":{"date":"06.12.2026","time":"07:31:00"}},
+      {"start":{"date":"HER GÜN","time":"BATIŞ"},"end":{"time":"+1 SA"}},
+      {"start":{"time":"7:45"}}]})");
+  ASSERT_EQ(form.form().extras(5).size(), 3u);
+  EXPECT_EQ(form.form().extras(5)[1].box(WindowBox::StartDate), "HER GÜN");
+  ASSERT_EQ(port["extra"].size(), 3u);
+  EXPECT_EQ(port["extra"][0]["start"], json({{"date", "06.12.2026"}, {"time", "07:30:05"}}));
+  EXPECT_EQ(port["extra"][0]["marks"], json::array());
+  const WallSecond set = *form.almanac().sun(SunEvent::Set, dayNumber(at(2026, 12, 6, 0, 0, 0)));
+  EXPECT_THAT(port["extra"][1]["start"]["next"].get<std::string>(), testing::StartsWith(formatIso(set)));
+  EXPECT_THAT(port["extra"][1]["end"]["next"].get<std::string>(), testing::StartsWith(formatIso(set + 3600)));
+  EXPECT_EQ(port["extra"][2]["marks"], json({"start.date", "start.time"}));
+  EXPECT_FALSE(port["extra"][2]["markTips"]["start.time"].get<std::string>().empty());
+  EXPECT_THAT(port["next"]["at"].get<std::string>(), testing::StartsWith("2026-12-06T07:30:05")) << "every window";
+
+  askJson("PUT", "/api/ports/5", R"({"description":"Fan"})");
+  EXPECT_EQ(form.form().extras(5).size(), 3u) << "a PUT without \"extra\" leaves them";
+  port = askJson("PUT", "/api/ports/5", R"({"extra":[]})");
+  EXPECT_TRUE(form.form().extras(5).empty());
+  EXPECT_EQ(port["extra"], json::array());
+  EXPECT_EQ(port["next"], nullptr);
+}
+
+TEST_F(Web, ABadExtraListIsRefusedAndChangesNothing) {
+  form.form().setExtras(5, {ExtraWindow{{"HER GÜN", "06:00:00", "HER GÜN", "06:30:00"}}});
+  const std::uint32_t revision = form.form().extrasRevision(5);
+  std::string nine = R"({"extra":[{})";
+  for (int i = 0; i < 8; ++i) nine += ",{}";
+  nine += "]}";
+  const std::string bodies[] = {
+      nine,
+      R"({"extra":{}})",
+      R"({"extra":[5]})",
+      R"({"extra":[{"start":"07:30:00"}]})",
+      R"({"extra":[{"start":{"hour":"07"}}]})",
+      R"({"extra":[{"middle":{"time":"07:30:00"}}]})",
+      R"({"extra":[{"start":{"time":7}}]})",
+      R"({"extra":[{"start":{"time":"07:30:000"}}]})",
+      R"({"extra":[{"end":{"date":"06.12.20266"}}]})",
+      R"({"extra":[{"end":{"time":"07;30"}}]})",
+      R"({"extra":[{"end":{"date":"✓"}}]})",
+      R"({"extra":[{"end":{"date":"a\nb"}}]})",
+      R"({"extra":[{},{"start":{"time":";"}}]})",
+      R"({"description":"yeni","extra":[{"end":{"time":";"}}]})",
+  };
+  for (const std::string& body : bodies) {
+    const HttpResponse r = ask("PUT", "/api/ports/5", body);
+    EXPECT_EQ(r.status, 400) << body;
+    EXPECT_FALSE(json::parse(r.body).value("error", "").empty()) << body;
+  }
+  EXPECT_THAT(json::parse(ask("PUT", "/api/ports/5", bodies[0]).body)["error"].get<std::string>(),
+              testing::HasSubstr("en çok 8"));
+  EXPECT_THAT(json::parse(ask("PUT", "/api/ports/5", bodies[9]).body)["error"].get<std::string>(),
+              testing::HasSubstr("\";\" içeremez"));
+  EXPECT_EQ(form.form().extrasRevision(5), revision);
+  EXPECT_EQ(form.form().extras(5)[0].box(WindowBox::EndTime), "06:30:00");
+  EXPECT_EQ(text("Text13"), "");
+}
+
 TEST_F(Web, StagesAndSaveAnswerWithTheWindowsMessages) {
   json answer = askJson("POST", "/api/stages/2", "{}");
   EXPECT_EQ(answer["stage"], 2);

@@ -63,7 +63,7 @@ try {
     await page.waitForFunction(() => document.querySelector('[aria-label="PORT 10 AÇIKLAMA"]')?.value === 'Cihaz 10',
                                null, { timeout: 5000 }).catch(() => {});
     check(await box.inputValue() === 'Cihaz 10', 'it shows the window\'s boxes');
-    await page.getByRole('button', { name: /^PORT 05/ }).click();
+    await page.getByRole('button', { name: /^PORT 05 .*anahtar$/ }).click();
     check(await until(() => read('board.log').includes('00 05 01 00 00 00 00 00 00'), 2000),
           'a switch on the page (Origin https://) reached the board');
   } finally {

@@ -115,6 +115,34 @@ try {
   check(await until(() => read('gunluk.txt').includes(`${timeOf(due)} PORT 06 AÇIK (çizelge)`), 5000),
         'the edit fired in its second');
 
+  // Extra windows through the API, with the event stream open: port 2's one window three
+  // seconds ahead; port 4's row, then a window from the second the row ends. Sent just after
+  // a second begins, so that the stream's once-a-second look cannot pass for their event.
+  let events = '';
+  const stream = http.get({ host: '127.0.0.1', port, path: '/api/events', headers: { Authorization: AUTH } },
+                          (res) => res.setEncoding('utf8').on('data', (c) => (events += c)));
+  await until(() => events.includes('event: state'), 2000);
+  await sleep(1200 - (Date.now() % 1000));
+  const a = new Date(Math.floor(Date.now() / 1000) * 1000 + 3000);
+  const [b, c] = [new Date(a.getTime() + 2000), new Date(a.getTime() + 4000)];
+  const instant = (d) => ({ date: dateOf(d), time: timeOf(d) });
+  t0 = Date.now();
+  await ask('PUT', '/api/ports/2', { body: { extra: [{ start: instant(a) }] } });
+  check(await until(() => /event: port\ndata: \{[^\n]*"extra":\[\{[^\n]*"port":2,/.test(events), 250),
+        `the stream told of port 2's extra window in ${Date.now() - t0} ms`);
+  await ask('PUT', '/api/ports/4', { body: { start: instant(a), end: instant(b), extra: [{ start: instant(b), end: instant(c) }] } });
+  await until(() => read('board.log').includes('00 02 01'), a - Date.now() + 2000);
+  const late = Date.now() - a;
+  check(late >= 0 && late < 1100 && read('gunluk.txt').includes(`${timeOf(a)} PORT 02 AÇIK (çizelge)`),
+        `port 2's extra window switched the board ${late} ms into its second`);
+  await until(() => read('board.log').includes('00 04 00'), c - Date.now() + 2000);
+  const sent4 = read('board.log').split('\n').filter((l) => l.startsWith('00 04 '));
+  check(sent4.filter((l, i) => l !== sent4[i - 1]).join() === '00 04 01 00 00 00 00 00 00,00 04 00 00 00 00 00 00 00' &&
+        (read('gunluk.txt').match(/PORT 04 KAPALI.*/g) || []).length === 1 &&
+        read('gunluk.txt').includes(`${timeOf(c)} PORT 04 KAPALI (çizelge)`),
+        'back-to-back windows: port 4 on at the first start, off at the second end only');
+  stream.destroy();
+
   const big = JSON.stringify({ description: 'x'.repeat(17 * 1024) });
   const bad = [
     ['GET', '/api/ports/11', {}, 404],
@@ -194,7 +222,7 @@ try {
             `MQTT set → colour on the page: median ${took[10].toFixed(1)} ms, worst ${took[19].toFixed(1)} ms`);
     }
     t0 = Date.now();
-    await page.getByRole('button', { name: /^PORT 05/ }).click();
+    await page.getByRole('button', { name: /^PORT 05 .*anahtar$/ }).click();
     check(await until(() => read('board.log').includes('00 05 00 00 00 00 00 00 00'), 1000),
           `PORT 05's switch on the page reached the board in ${Date.now() - t0} ms`);
     await page.getByLabel('PORT 07 AÇIKLAMA').fill('Sera fanı');
@@ -209,6 +237,24 @@ try {
     check((await marked.getAttribute('class')).includes('marked') && (await marked.getAttribute('title')).length > 0 &&
           (await marked.evaluate((e) => getComputedStyle(e).backgroundColor)) === 'rgb(255, 200, 200)',
           'a bad time shows the pale-red mark and its tooltip');
+
+    // An extra window added on the page: EK EKLE, its boxes typed (a ';' refused), and saved as typed.
+    await page.getByRole('button', { name: 'PORT 05 EK EKLE' }).click();
+    await page.getByLabel('PORT 05 EK 1 BAŞLANGIÇ TARİH').fill('HER GÜN');
+    await page.getByLabel('PORT 05 EK 1 BAŞLANGIÇ SAAT').fill('18:00:00');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ TARİH').fill('HER GÜN');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ SAAT').pressSequentially('18:30;:00');
+    await page.getByLabel('PORT 05 EK 1 BİTİŞ SAAT').press('Tab');
+    const want = JSON.stringify([{ start: { date: 'HER GÜN', time: '18:00:00' }, end: { date: 'HER GÜN', time: '18:30:00' } }]);
+    const extraOf5 = async () => JSON.stringify((await json('GET', '/api/ports/5')).extra.map(({ start, end }) => ({ start, end })));
+    let got = '';
+    for (let i = 0; i < 30 && got !== want; i++, await sleep(100)) got = await extraOf5();
+    check(got === want, `an extra window typed on the page is in the API: ${got}`);
+    const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(wide <= 360, `with an extra window the page is ${wide} px wide`);
+    await page.getByRole('button', { name: 'PORT 05 EK 1 SİL' }).click();
+    for (let i = 0; i < 30 && got !== '[]'; i++, await sleep(100)) got = await extraOf5();
+    check(got === '[]', 'PORT 05 EK 1 SİL removed it');
   } finally {
     await browser.close();
   }

@@ -1,18 +1,19 @@
 #include "app/web/web_api.h"
 
-#include <array>
 #include <charconv>
 #include <nlohmann/json.hpp>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "app/box_marks.h"
 #include "app/main_form.h"
 #include "app/web/web_assets.h"
 #include "app/web/week.h"
 #include "base/cp1254.h"
 #include "base/iso_time.h"
 #include "base/utf8.h"
+#include "form/extra_windows.h"
 #include "journal/journal.h"
 #include "scheduler/scheduler.h"
 #include "stages/stage_selector.h"
@@ -75,8 +76,8 @@ std::optional<int> numberIn(std::string_view text, int low, int high) {
   return n;
 }
 
-// Why this text cannot go into the box as typed, in Turkish; none when it can.
-std::optional<std::string> boxProblem(const json& value, ControlId box, std::string_view name) {
+// Why this text cannot go into a box of `limit` characters as typed, in Turkish; none when it can.
+std::optional<std::string> textProblem(const json& value, int limit, std::string_view name) {
   if (!value.is_string()) return "\"" + std::string(name) + "\" bir metin olmalı.";
   const std::string& text = value.get_ref<const std::string&>();
   std::size_t pos = 0;
@@ -87,10 +88,59 @@ std::optional<std::string> boxProblem(const json& value, ControlId box, std::str
       return "\"" + std::string(name) + "\" kademe dosyasına yazılamayan bir karakter içeriyor.";
     ++count;
   }
-  const int limit = controlSpec(box).maxLength;
   if (limit > 0 && count > static_cast<std::size_t>(limit))
     return "\"" + std::string(name) + "\" en çok " + std::to_string(limit) + " karakter olabilir.";
   return std::nullopt;
+}
+
+std::optional<std::string> boxProblem(const json& value, ControlId box, std::string_view name) {
+  return textProblem(value, controlSpec(box).maxLength, name);
+}
+
+// The same for a box of an extra window, whose line in the stage file is cut at every ';'.
+std::optional<std::string> extraBoxProblem(const json& value, WindowBox box, const std::string& name) {
+  if (auto problem = textProblem(value, kWindowBoxLimits[static_cast<int>(box)], name)) return problem;
+  const std::string& text = value.get_ref<const std::string&>();
+  if (text.find(kExtraSeparator) != std::string::npos)
+    return "\"" + name + "\" \";\" içeremez: kademe dosyasında ek pencerenin kutularını o ayırır.";
+  if (!fitsExtraBox(text, box)) return "\"" + name + "\" kademe dosyasına bu haliyle yazılamaz.";
+  return std::nullopt;
+}
+
+// One window of "extra": {"start": {"date", "time"}, "end": {"date", "time"}}, a part left out empty.
+std::variant<ExtraWindow, HttpResponse> extraWindowOf(const json& value, std::size_t index) {
+  const std::string at = "extra[" + std::to_string(index) + "]";
+  if (!value.is_object()) return jsonError(400, "\"" + at + "\" bir nesne olmalı: {\"start\": {…}, \"end\": {…}}.");
+  ExtraWindow window;
+  for (const auto& [key, instant] : value.items()) {
+    if (key != "start" && key != "end")
+      return jsonError(400, "\"" + at + "\" içinde yalnızca \"start\" ve \"end\" olabilir.");
+    if (!instant.is_object())
+      return jsonError(400, "\"" + at + "." + key + "\" bir nesne olmalı: {\"date\": …, \"time\": …}.");
+    for (const auto& [part, text] : instant.items()) {
+      if (part != "date" && part != "time")
+        return jsonError(400, "\"" + at + "." + key + "\" içinde yalnızca \"date\" ve \"time\" olabilir.");
+      const WindowBox box = key == "start" ? (part == "date" ? WindowBox::StartDate : WindowBox::StartTime)
+                                           : (part == "date" ? WindowBox::EndDate : WindowBox::EndTime);
+      if (auto problem = extraBoxProblem(text, box, at + "." + key + "." + part)) return jsonError(400, *problem);
+      window.boxes[static_cast<int>(box)] = text.get<std::string>();
+    }
+  }
+  return window;
+}
+
+// "extra": the whole list of a port's extra windows, every box checked.
+std::variant<ExtraWindows, HttpResponse> extrasOf(const json& value) {
+  if (!value.is_array()) return jsonError(400, "\"extra\" bir dizi olmalı: [{\"start\": {…}, \"end\": {…}}, …].");
+  if (value.size() > kMaxExtraWindows)
+    return jsonError(400, "\"extra\" en çok " + std::to_string(kMaxExtraWindows) + " pencere olabilir.");
+  ExtraWindows windows;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    auto window = extraWindowOf(value[i], i);
+    if (auto* bad = std::get_if<HttpResponse>(&window)) return *bad;
+    windows.push_back(std::get<ExtraWindow>(std::move(window)));
+  }
+  return windows;
 }
 
 struct Edit {
@@ -98,15 +148,21 @@ struct Edit {
   std::string text;
 };
 
+// What a PUT sets: boxes of the row, and the port's extra windows when it names them.
+struct PortEdit {
+  std::vector<Edit> boxes;
+  std::optional<ExtraWindows> extras;
+};
+
 // The boxes a PUT sets, every one checked; an error answer when any is wrong.
-std::variant<std::vector<Edit>, HttpResponse> editsOf(const std::string& body, int port) {
+std::variant<PortEdit, HttpResponse> editsOf(const std::string& body, int port) {
   const json doc = json::parse(body, nullptr, false);
   if (doc.is_discarded() || !doc.is_object()) return jsonError(400, "İstek gövdesi geçerli bir JSON nesnesi değil.");
   const PortBoxes boxes = boxesOf(port);
-  std::vector<Edit> edits;
+  PortEdit edits;
   const auto take = [&](const json& value, ControlId box, std::string_view name) -> std::optional<HttpResponse> {
     if (auto problem = boxProblem(value, box, name)) return jsonError(400, *problem);
-    edits.push_back({box, value.get<std::string>()});
+    edits.boxes.push_back({box, value.get<std::string>()});
     return std::nullopt;
   };
   for (const auto& [key, value] : doc.items()) {
@@ -125,8 +181,12 @@ std::variant<std::vector<Edit>, HttpResponse> editsOf(const std::string& body, i
           return jsonError(400, "\"" + key + "\" içinde yalnızca \"date\" ve \"time\" olabilir.");
         if (auto bad = take(text, box, key + "." + part)) return *bad;
       }
+    } else if (key == "extra") {
+      auto extras = extrasOf(value);
+      if (auto* bad = std::get_if<HttpResponse>(&extras)) return *bad;
+      edits.extras = std::get<ExtraWindows>(std::move(extras));
     } else {
-      return jsonError(400, "Bilinmeyen alan: \"" + key + "\". Olabilecekler: description, start, end.");
+      return jsonError(400, "Bilinmeyen alan: \"" + key + "\". Olabilecekler: description, start, end, extra.");
     }
   }
   return edits;
@@ -167,12 +227,13 @@ Routed routePort(const HttpRequest& request, std::string_view number) {
     if (auto refused = refuseWrite(request)) return {*refused, {}};
     auto edits = editsOf(request.body, p);
     if (auto* bad = std::get_if<HttpResponse>(&edits)) return {*bad, {}};
-    return {std::nullopt, [p, e = std::get<std::vector<Edit>>(std::move(edits))](MainForm& form) {
+    return {std::nullopt, [p, e = std::get<PortEdit>(std::move(edits))](MainForm& form) mutable {
               // Typed into the box, and shown there: the desktop window did not see the typing.
-              for (const Edit& edit : e) {
+              for (const Edit& edit : e.boxes) {
                 form.form().acceptTyped(edit.box, edit.text);
                 form.form().view().showText(edit.box, form.form().text(edit.box));
               }
+              if (e.extras) form.form().setExtras(p, std::move(*e.extras));
               return jsonAnswer(portJson(form, p));
             }};
   }
@@ -204,6 +265,41 @@ Routed routeJournal(const HttpRequest& request, const JournalTail& journal) {
           }};
 }
 
+// "marks": the names of the boxes marked, and "markTips": each one's tooltip.
+void addMarks(json& out, const WindowFaults& faults) {
+  json marks = json::array();
+  json tips = json::object();
+  for (const auto& [fault, name] :
+       {std::pair{faults.startDate, "start.date"}, std::pair{faults.startTime, "start.time"},
+        std::pair{faults.endDate, "end.date"}, std::pair{faults.endTime, "end.time"}}) {
+    if (fault == BoxFault::None) continue;
+    marks.push_back(name);
+    tips[name] = faultText(fault);
+  }
+  out["marks"] = std::move(marks);
+  out["markTips"] = std::move(tips);
+}
+
+// A sun word or a duration: the second it names next, for the page to show beside the window.
+void addComputed(json& out, const Window& window, WallSecond now, const Almanac& almanac) {
+  for (const auto& [edge, key] : {std::pair{Edge::Start, "start"}, std::pair{Edge::End, "end"}})
+    if (const std::optional<WallSecond> at = nextComputed(window, edge, now, almanac))
+      out[key]["next"] = isoLocal(localTimeOf(*at));
+}
+
+json extrasJson(MainForm& form, int port, WallSecond now) {
+  const bool placeKnown = form.almanac().place().has_value();
+  json list = json::array();
+  for (const ExtraWindow& w : form.form().extras(port)) {
+    json out{{"start", {{"date", w.box(WindowBox::StartDate)}, {"time", w.box(WindowBox::StartTime)}}},
+             {"end", {{"date", w.box(WindowBox::EndDate)}, {"time", w.box(WindowBox::EndTime)}}}};
+    addComputed(out, readWindow(w), now, form.almanac());
+    addMarks(out, faultsOf(w, placeKnown));
+    list.push_back(std::move(out));
+  }
+  return list;
+}
+
 }  // namespace
 
 json portJson(MainForm& form, int port) {
@@ -215,11 +311,8 @@ json portJson(MainForm& form, int port) {
   out["description"] = f.text(boxes.description);
   out["start"] = {{"date", f.text(boxes.startDate)}, {"time", f.text(boxes.startTime)}};
   out["end"] = {{"date", f.text(boxes.endDate)}, {"time", f.text(boxes.endTime)}};
-  // A sun word or a duration: the second it names next, for the page to show beside the row.
   const WallSecond nowSecond = wallSecond(form.now());
-  for (const auto& [edge, key] : {std::pair{Edge::Start, "start"}, std::pair{Edge::End, "end"}})
-    if (const std::optional<WallSecond> at = nextComputed(f, controls, edge, nowSecond, form.almanac()))
-      out[key]["next"] = isoLocal(localTimeOf(*at));
+  addComputed(out, readWindow(f, controls), nowSecond, form.almanac());
   const std::optional<PortRecord>& last = form.lastSwitching(port);
   out["state"] = last ? json(stateWord(last->state)) : json(nullptr);
   out["last"] =
@@ -227,20 +320,9 @@ json portJson(MainForm& form, int port) {
            : json(nullptr);
   const std::optional<Switching> next = nextSwitching(f, controls, nowSecond, form.almanac());
   out["next"] = next ? json{{"state", stateWord(next->state)}, {"at", isoLocal(localTimeOf(next->at))}} : json(nullptr);
-  json marks = json::array();
-  json tips = json::object();
-  const std::array<std::pair<ControlId, const char*>, 4> dated{{{boxes.startDate, "start.date"},
-                                                                {boxes.startTime, "start.time"},
-                                                                {boxes.endDate, "end.date"},
-                                                                {boxes.endTime, "end.time"}}};
-  for (const auto& [box, name] : dated) {
-    const BoxFault fault = form.marks().fault(box);
-    if (fault == BoxFault::None) continue;
-    marks.push_back(name);
-    tips[name] = faultText(fault);
-  }
-  out["marks"] = std::move(marks);
-  out["markTips"] = std::move(tips);
+  const auto fault = [&form](ControlId box) { return form.marks().fault(box); };
+  addMarks(out, {fault(boxes.startDate), fault(boxes.startTime), fault(boxes.endDate), fault(boxes.endTime)});
+  out["extra"] = extrasJson(form, port, nowSecond);
   out["tooltip"] = form.indicatorToolTip(controls.indicator);
   return out;
 }

@@ -84,6 +84,11 @@ void WebPage::boxChanged(ControlId box) {
   }
 }
 
+void WebPage::extrasChanged(int port) {
+  portDirty_[port - 1] = true;
+  sendPortsSoon();
+}
+
 void WebPage::boardChanged(bool present) {
   server_.broadcast(serverSentEvent("board", web::dumped(nlohmann::json{{"board", present}})));
 }

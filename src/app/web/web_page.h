@@ -45,6 +45,7 @@ class WebPage final : public FormObserver {
   void boardChanged(bool present) override;
   void journalLine(std::string_view line) override;
   void boxChanged(ControlId box) override;
+  void extrasChanged(int port) override;
   void stageChanged(int stage) override;
   void secondShown() override;
 

@@ -10,6 +10,9 @@ const BOXES = [
   ['end.date', 'BİTİŞ TARİH', 10, 'GG.AA.YYYY'],
   ['end.time', 'BİTİŞ SAAT', 8, 'SS:DD:ss'],
 ];
+// An extra window's boxes: the row's four, its names the row's with "EK n" before them.
+const WINDOW_BOXES = BOXES.slice(1);
+const MAX_EXTRAS = 8;
 const STAGES = ['KADEME 1', 'KADEME2', 'KADEME3', 'KADEME4', 'KADEME5', 'KADEME6', 'KADEME7'];
 const rows = [];
 const pending = new Map(); // input → timer of an edit not sent yet
@@ -34,6 +37,16 @@ async function call(method, path, body) {
   const data = type.startsWith('application/json') ? await response.json() : await response.text();
   if (!response.ok) throw new Error(data && data.error ? data.error : 'HTTP ' + response.status);
   return data;
+}
+
+// What a stage file can hold, as the program keeps it: Windows-1254 without the control
+// characters; an extra window's box holds no ';' either, since its line is cut at each one.
+const HIGH = '€‚ƒ„…†‡ˆ‰Š‹Œ‘’“”•–—˜™š›œŸĞİŞğış';
+const NOT_TURKISH = 'ÐÝÞðýþ';
+function fitsStageFile(c) {
+  if (c >= ' ' && c <= '~') return c !== ';';
+  if (c >= '\u00a0' && c <= '\u00ff') return !NOT_TURKISH.includes(c);
+  return HIGH.includes(c);
 }
 
 function say(lines) {
@@ -73,8 +86,21 @@ function buildRows() {
     computed.className = 'computed';
     computed.hidden = true;
     li.appendChild(computed);
+    const extras = document.createElement('div');
+    extras.className = 'extras';
+    li.appendChild(extras);
+    const add = document.createElement('button');
+    add.type = 'button';
+    add.className = 'extra-add';
+    add.textContent = 'EK EKLE';
+    add.setAttribute('aria-label', portName(p) + ' EK EKLE');
+    add.addEventListener('click', async () => {
+      await sendExtras(p, [...typedExtras(p), emptyWindow()]);
+      rows[p - 1].windows.at(-1)?.inputs['start.date'].focus();
+    });
+    li.appendChild(add);
     list.appendChild(li);
-    rows.push({ button, inputs, computed });
+    rows.push({ button, inputs, computed, extras, add, windows: [] });
   }
   const nav = $('buttons');
   STAGES.forEach((caption, i) => {
@@ -103,13 +129,107 @@ function showPort(port) {
   for (const [key] of BOXES) {
     const input = row.inputs[key];
     if (document.activeElement !== input && !pending.has(input)) input.value = valueOf(port, key);
-    const marked = port.marks.includes(key);
-    input.classList.toggle('marked', marked);
-    input.title = marked ? port.markTips[key] : '';
-    if (marked) input.setAttribute('aria-invalid', 'true');
-    else input.removeAttribute('aria-invalid');
+    showMarks(input, port, key);
   }
   showComputed(row, port);
+  showExtras(port);
+}
+
+function showMarks(input, w, key) {
+  const marked = w.marks.includes(key);
+  input.classList.toggle('marked', marked);
+  input.title = marked ? w.markTips[key] : '';
+  if (marked) input.setAttribute('aria-invalid', 'true');
+  else input.removeAttribute('aria-invalid');
+}
+
+// One extra window under the row: "EK n", its four boxes and its SİL.
+function buildWindow(p, row) {
+  const n = row.windows.length + 1;
+  const name = portName(p) + ' EK ' + n;
+  const box = document.createElement('div');
+  box.className = 'extra';
+  const label = document.createElement('span');
+  label.className = 'extra-label';
+  label.textContent = 'EK ' + n;
+  box.appendChild(label);
+  const remove = document.createElement('button');
+  remove.type = 'button';
+  remove.className = 'extra-remove';
+  remove.textContent = 'SİL';
+  remove.setAttribute('aria-label', name + ' SİL');
+  remove.addEventListener('click', () =>
+    sendExtras(p, typedExtras(p).filter((_, i) => i !== n - 1)).then(() => row.add.focus()));
+  box.appendChild(remove);
+  const inputs = {};
+  for (const [key, caption, max, hint] of WINDOW_BOXES) {
+    const input = document.createElement('input');
+    input.type = 'text';
+    input.maxLength = max;
+    input.className = key.replace('.', '-');
+    input.setAttribute('aria-label', name + ' ' + caption);
+    input.autocomplete = 'off';
+    input.spellcheck = false;
+    input.placeholder = hint;
+    input.addEventListener('input', () => {
+      keepWhatFits(input);
+      editExtrasSoon(p, input);
+    });
+    input.addEventListener('change', () => editExtrasNow(p, input));
+    box.appendChild(input);
+    inputs[key] = input;
+  }
+  const computed = document.createElement('p');
+  computed.className = 'computed';
+  computed.hidden = true;
+  box.appendChild(computed);
+  row.extras.appendChild(box);
+  row.windows.push({ box, inputs, computed });
+}
+
+// A character the stage file cannot hold is refused where it is typed, the caret kept.
+function keepWhatFits(input) {
+  const kept = [...input.value].filter(fitsStageFile).join('');
+  if (kept === input.value) return;
+  const caret = input.selectionStart - (input.value.length - kept.length);
+  input.value = kept;
+  input.setSelectionRange(Math.max(0, caret), Math.max(0, caret));
+}
+
+function showExtras(port) {
+  const row = rows[port.port - 1];
+  const list = port.extra || [];
+  while (row.windows.length < list.length) buildWindow(port.port, row);
+  while (row.windows.length > list.length) {
+    const gone = row.windows.pop();
+    for (const input of Object.values(gone.inputs)) {
+      clearTimeout(pending.get(input));
+      pending.delete(input);
+    }
+    gone.box.remove();
+  }
+  list.forEach((w, i) => {
+    const shown = row.windows[i];
+    for (const [key] of WINDOW_BOXES) {
+      const input = shown.inputs[key];
+      if (document.activeElement !== input && !pending.has(input)) input.value = valueOf(w, key);
+      showMarks(input, w, key);
+    }
+    showComputed(shown, w);
+  });
+  row.add.disabled = list.length >= MAX_EXTRAS;
+}
+
+function emptyWindow() {
+  return { start: { date: '', time: '' }, end: { date: '', time: '' } };
+}
+
+// The port's extra windows as they stand in the boxes, typing not yet sent included.
+function typedExtras(p) {
+  return rows[p - 1].windows.map(({ inputs }) => ({
+    start: { date: inputs['start.date'].value, time: inputs['start.time'].value },
+    end: { date: inputs['end.date'].value, time: inputs['end.time'].value },
+  }));
 }
 
 // "2026-12-21T17:26:38+03:00" as the window writes it: "21.12.2026 17:26:38".
@@ -199,6 +319,26 @@ async function editNow(p, key, input) {
     showPort(port);
   } catch (e) {
     pending.delete(input);
+    say([e.message]);
+  }
+}
+
+// The whole list goes each time: the program keeps a port's extra windows as one.
+function editExtrasSoon(p, input) {
+  clearTimeout(pending.get(input));
+  pending.set(input, setTimeout(() => editExtrasNow(p, input), 400));
+}
+
+function editExtrasNow(p, input) {
+  clearTimeout(pending.get(input));
+  pending.set(input, 0);
+  sendExtras(p, typedExtras(p)).finally(() => pending.delete(input));
+}
+
+async function sendExtras(p, list) {
+  try {
+    showPort(await call('PUT', '/api/ports/' + p, { extra: list }));
+  } catch (e) {
     say([e.message]);
   }
 }
