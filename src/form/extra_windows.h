@@ -32,7 +32,7 @@ using ExtraWindows = std::vector<ExtraWindow>;
 inline constexpr char kExtraSeparator = ';';
 
 // What a box of an extra window keeps of a typed text: the characters a stage file can
-// hold, without the separator, up to the box's limit.
+// hold, without the separator or a control character, up to the box's limit.
 std::string acceptExtraTyped(std::string_view typed, WindowBox box);
 // Whether a text can be kept in the box as it is: nothing refused, nothing cut.
 bool fitsExtraBox(std::string_view text, WindowBox box);

@@ -56,7 +56,8 @@ void FormState::setExtras(int port, ExtraWindows windows) {
 
 std::string acceptExtraTyped(std::string_view typed, WindowBox box) {
   std::string kept = cp1254::keepRepresentable(typed);
-  std::erase(kept, kExtraSeparator);
+  // A line break would end the stage file's line early; no control character belongs in a box.
+  std::erase_if(kept, [](char c) { return c == kExtraSeparator || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
   kept.resize(cutToCharacters(kept, kWindowBoxLimits[static_cast<int>(box)]).size());
   return kept;
 }

@@ -179,6 +179,8 @@ TEST_F(Extras, TheDialogEditsACopyThatOnlyTamamTypesIntoTheForm) {
   EXPECT_EQ(dialog.title(), "PORT 05 — ek çizelge");
   EXPECT_TRUE(dialog.type(0, WindowBox::EndDate, "HER;GÜN")) << "the separator is refused";
   EXPECT_EQ(dialog.text(0, WindowBox::EndDate), "HERGÜN");
+  EXPECT_TRUE(dialog.type(0, WindowBox::StartTime, "07:00\r\n:00"));
+  EXPECT_EQ(dialog.text(0, WindowBox::StartTime), "07:00:00") << "a line break would end the file's line";
   EXPECT_FALSE(dialog.type(0, WindowBox::EndTime, "DOĞUŞ"));
   EXPECT_EQ(dialog.faults(0).endTime, BoxFault::NoPlace);
   while (dialog.add()) {
