@@ -2,11 +2,9 @@
 // be on, from its windows.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
 
-#include "app/web/web_api.h"
+#include "app/web/journal_tail.h"
 #include "form_fixture.h"
 #include "scheduler/scheduler.h"
 #include "scheduler/week_plan.h"
@@ -166,35 +164,6 @@ TEST(WeekAround, IsFifteenWholeDaysWithTodayInTheMiddle) {
   EXPECT_EQ(week.to, s(14, 0));
   EXPECT_EQ(weekAround(s(6, 0)).from, week.from);
   EXPECT_EQ(weekAround(s(6, 0) - 1).from, week.from - kSecondsPerDay);
-}
-
-TEST_F(Plan, TheApiGivesBothHalvesOfEveryPort) {
-  web::JournalTail tail;
-  form.observe(tail);
-  form.Form_Load();
-  form.form().setExtras(2, {ExtraWindow{{"HER GÜN", "18:00:00", "HER GÜN", "18:30:00"}}});
-  form.switchPort(2, PortCommand::On, SwitchCause::Hand);
-  clock.set(at(2026, 12, 6, 9, 0, 0));
-  HttpRequest get{"GET", "/api/week", {}, {}, {}, {}, "dorvan:8080", "192.168.1.20"};
-  web::Routed routed = web::route(get, tail);
-  ASSERT_FALSE(routed.answer);
-  const nlohmann::json week = nlohmann::json::parse(routed.onUiThread(form).body);
-  const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
-  for (const char* key : {"from", "now", "to"}) EXPECT_TRUE(std::regex_match(week[key].get<std::string>(), iso)) << key;
-  EXPECT_EQ(week["from"].get<std::string>().substr(0, 19), "2026-11-29T00:00:00");
-  EXPECT_EQ(week["to"].get<std::string>().substr(0, 19), "2026-12-14T00:00:00");
-  ASSERT_EQ(week["ports"].size(), 10u);
-  const nlohmann::json& port2 = week["ports"][1];
-  EXPECT_EQ(port2["port"], 2);
-  // On by hand at 07:30 and still on: the past ends at now, the plan starts there.
-  EXPECT_EQ(port2["past"],
-            nlohmann::json::array({{"2026-12-06T07:30:00" + week["now"].get<std::string>().substr(19), week["now"]}}));
-  ASSERT_EQ(port2["planned"].size(), 8u);
-  EXPECT_EQ(port2["planned"][0][0], week["now"]);
-  EXPECT_EQ(port2["planned"][0][1].get<std::string>().substr(0, 19), "2026-12-06T18:30:00");
-  EXPECT_EQ(week["ports"][0]["planned"].size(), 0u);
-  get.method = "POST";
-  EXPECT_EQ(web::route(get, tail).answer->status, 405);
 }
 
 }  // namespace
