@@ -8,10 +8,12 @@
 #include "app/win32/box_text.h"
 #include "app/win32/child_controls.h"
 #include "app/win32/dpi.h"
+#include "app/win32/extra_dialog_window.h"
 #include "app/win32/owner_draw.h"
 #include "app/win32/resource.h"
 #include "app/win32/win32_names.h"
 #include "base/win32/utf16.h"
+#include "scheduler/port_table.h"
 
 namespace dorvan::win32 {
 namespace {
@@ -175,6 +177,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: return OnCreate();
     case WM_COMMAND: return OnCommand(wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU: return OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
     case WM_TIMER: return OnTimer(wParam);
     case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -227,6 +230,15 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
   const int id = controlOf(main_, reinterpret_cast<HWND>(header.idFrom));
   tipText_ = id < 0 ? std::wstring() : widen(core_->indicatorToolTip(static_cast<ControlId>(id)));
   info.lpszText = tipText_.data();
+  return 0;
+}
+
+// A right-click on a port's indicator opens the dialog of the port's extra windows.
+LRESULT MainWindow::OnContextMenu(HWND from, LPARAM where) {
+  const int id = controlOf(main_, from);
+  const PortControls* port = id < 0 ? nullptr : portWithIndicator(static_cast<ControlId>(id));
+  if (!port) return DefWindowProcW(main_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), where);
+  if (core_ && !ending_ && !editExtraWindows(main_, *core_, port->port)) core_->reportProblem(kExtraDialogFailed);
   return 0;
 }
 

@@ -55,6 +55,7 @@ class MainWindow final : public FormView {
   LRESULT OnCreate();
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
+  LRESULT OnContextMenu(HWND from, LPARAM where);
   LRESULT OnTimer(WPARAM timerId);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
