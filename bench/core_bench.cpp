@@ -195,6 +195,33 @@ void BM_TickFullTableOfSunWordsAndDurations(benchmark::State& state) {
 }
 BENCHMARK(BM_TickFullTableOfSunWordsAndDurations);
 
+// Ninety windows: every port's row and eight extra windows of repeat words, sun words
+// and durations. The clock walks through the day as above; only the seconds that switch
+// a port write to the journal.
+void BM_TickNinetyWindows(benchmark::State& state) {
+  static constexpr std::array<std::array<std::string_view, 4>, 6> kWindows{{
+      {"HER GÜN", "06:00:00", "HER GÜN", "06:30:00"},
+      {"HAFTA İÇİ", "DOĞUŞ-30", "", "+20 DK"},
+      {"HER GÜN", "BATIŞ", "HER GÜN", "23:00:00"},
+      {"CUMARTESİ", "BATIŞ+99", "PAZAR", "DOĞUŞ"},
+      {"PAZAR", "12:00:00", "", "+4 SA"},
+      {"HAFTA SONU", "DOĞUŞ+15", "HAFTA SONU", "BATIŞ-10"},
+  }};
+  SteppingClock clock;
+  TickRig rig(clock);
+  fillWordTable(rig.form);
+  for (int p = 1; p <= kPortCount; ++p) {
+    ExtraWindows extras;
+    for (int w = 0; w < kMaxExtraWindows; ++w) {
+      const std::array<std::string_view, 4>& t = kWindows[(p + w) % kWindows.size()];
+      extras.push_back({{std::string(t[0]), std::string(t[1]), std::string(t[2]), std::string(t[3])}});
+    }
+    rig.form.setExtras(p, std::move(extras));
+  }
+  measureTicks(state, rig, clock, 20);
+}
+BENCHMARK(BM_TickNinetyWindows);
+
 // What one sunrise costs when a day's sun time is worked out.
 void BM_OneSunrise(benchmark::State& state) {
   const Location ankara{39.9334, 32.8597};

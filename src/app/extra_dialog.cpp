@@ -1,12 +1,26 @@
 #include "app/extra_dialog.h"
 
+#include "form/messages.h"
+
 namespace dorvan {
 
 ExtraDialog::ExtraDialog(const FormState& form, int port, bool placeKnown)
     : port_(port),
       placeKnown_(placeKnown),
       title_(std::string(kPortGrid[port - 1].portCaption) + " — ek çizelge"),
-      rows_(form.extras(port)) {}
+      rows_(form.extras(port)),
+      revision_(form.extrasRevision(port)) {}
+
+bool ExtraDialog::accept(FormState& form) {
+  if (form.extrasRevision(port_) != revision_) {
+    revision_ = form.extrasRevision(port_);
+    return false;
+  }
+  form.setExtras(port_, rows_);
+  return true;
+}
+
+std::string ExtraDialog::changedElsewhere() const { return messages::extrasChangedElsewhere(port_); }
 
 bool ExtraDialog::type(int row, WindowBox box, std::string_view typed) {
   std::string kept = acceptExtraTyped(typed, box);

@@ -5,6 +5,7 @@
 // and shows what this says after every change.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,14 +35,18 @@ class ExtraDialog {
   // SİL: the row goes, the rows after it move up.
   void remove(int row);
   WindowFaults faults(int row) const { return faultsOf(rows_[row], placeKnown_); }
-  // TAMAM
-  void accept(FormState& form) const { form.setExtras(port_, rows_); }
+  // TAMAM. Returns false and writes nothing when the port's extra windows were changed
+  // elsewhere since the dialog opened (a stage loaded, the page): the binding then says
+  // changedElsewhere() and stays open, and a second TAMAM writes these rows over them.
+  bool accept(FormState& form);
+  std::string changedElsewhere() const;
 
  private:
   int port_;
   bool placeKnown_;
   std::string title_;
   ExtraWindows rows_;
+  std::uint32_t revision_;  // the port's extra windows as the rows were copied from them
 };
 
 }  // namespace dorvan

@@ -44,22 +44,32 @@ constexpr std::array<DialogControl, kControlCount> build() {
   std::array<DialogControl, kControlCount> out{};
   int i = 0;
   for (int b = 0; b < kWindowBoxes; ++b)
-    out[i++] = {DialogRole::Heading, Kind::Label, {kBoxLeft[b], 120, kBoxWidth[b], 375}, kHeadings[b], -1,
-                static_cast<WindowBox>(b), 0};
+    out[i++] = {DialogRole::Heading,
+                Kind::Label,
+                {kBoxLeft[b], 120, kBoxWidth[b], 375},
+                kHeadings[b],
+                -1,
+                static_cast<WindowBox>(b),
+                0};
   for (int r = 0; r < kMaxExtraWindows; ++r) {
-    out[i++] = {DialogRole::RowLabel, Kind::Label, {120, rowTop(r) + 90, 780, 375}, kRowCaptions[r], r,
-                WindowBox::StartDate, 0};
+    out[i++] = {DialogRole::RowLabel,
+                Kind::Label,
+                {120, rowTop(r) + 90, 780, 375},
+                kRowCaptions[r],
+                r,
+                WindowBox::StartDate,
+                0};
     for (int b = 0; b < kWindowBoxes; ++b)
-      out[i++] = {DialogRole::Box, Kind::TextBox, {kBoxLeft[b], rowTop(r), kBoxWidth[b], kBoxHeight}, "", r,
-                  static_cast<WindowBox>(b), kWindowBoxLimits[b]};
-    out[i++] = {DialogRole::Remove, Kind::Button, {7500, rowTop(r), 855, kBoxHeight}, "SİL", r,
-                WindowBox::StartDate, 0};
+      out[i++] = {
+          DialogRole::Box,           Kind::TextBox,      {kBoxLeft[b], rowTop(r), kBoxWidth[b], kBoxHeight}, "", r,
+          static_cast<WindowBox>(b), kWindowBoxLimits[b]};
+    out[i++] = {
+        DialogRole::Remove, Kind::Button, {7500, rowTop(r), 855, kBoxHeight}, "SİL", r, WindowBox::StartDate, 0};
   }
   out[i++] = {DialogRole::Add, Kind::Button, {960, kButtonTop, 1335, kBoxHeight}, "EKLE", -1, WindowBox::StartDate, 0};
-  out[i++] = {DialogRole::Ok, Kind::Button, {5565, kButtonTop, 1335, kBoxHeight}, "TAMAM", -1, WindowBox::StartDate,
-              0};
-  out[i++] = {DialogRole::Cancel, Kind::Button, {7020, kButtonTop, 1335, kBoxHeight}, "İPTAL", -1,
-              WindowBox::StartDate, 0};
+  out[i++] = {DialogRole::Ok, Kind::Button, {5565, kButtonTop, 1335, kBoxHeight}, "TAMAM", -1, WindowBox::StartDate, 0};
+  out[i++] = {
+      DialogRole::Cancel, Kind::Button, {7020, kButtonTop, 1335, kBoxHeight}, "İPTAL", -1, WindowBox::StartDate, 0};
   return out;
 }
 

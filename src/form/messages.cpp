@@ -61,8 +61,16 @@ std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& p
     if (i > 0) out += ", ";
     out += kPortGrid[ports[i] - 1].portCaption;
   }
-  return out + " için sekizden fazla ek pencere var: ilk sekizi yüklendi, gerisi yok sayıldı. \"KAYDET\" "
-               "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
+  return out +
+         " için sekizden fazla ek pencere var: ilk sekizi yüklendi, gerisi yok sayıldı. \"KAYDET\" "
+         "düğmesine basılırsa dosyaya yalnızca bu sekizi yazılır.";
+}
+
+std::string extrasChangedElsewhere(int port) {
+  return std::string(kPortGrid[port - 1].portCaption) +
+         " için ek pencereler bu pencere açıkken başka yerden değişti (bir kademe yüklendi ya da web sayfasından "
+         "değiştirildi).\n\nBuradaki satırlar yazılmadı. Yine de bunları yazmak için \"TAMAM\" düğmesine bir daha "
+         "basın; yeni gelenleri korumak için \"İPTAL\" düğmesine basın.";
 }
 
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r) {

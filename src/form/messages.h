@@ -2,8 +2,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "base/file_ops.h"
 
@@ -19,6 +19,8 @@ std::string stageFileUnreadable(std::string_view file, const FileResult& r);
 std::string stageFileTooShort(std::string_view file, int lineCount);
 // A stage file holds more than eight extra windows for these ports (in port order).
 std::string tooManyExtraWindows(std::string_view file, const std::vector<int>& ports);
+// The port's extra windows changed elsewhere while their dialog was open.
+std::string extrasChangedElsewhere(int port);
 std::string stageSaveFailed(std::string_view file, SaveStep step, const FileResult& r);
 // The journal could not be written; said once a run.
 std::string journalUnwritable(std::string_view file, const FileResult& r);

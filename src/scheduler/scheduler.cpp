@@ -131,7 +131,8 @@ void ClockTick::switchToLatest(const FormState& form, const Almanac& almanac, Wa
                                PortSwitch& ports, SwitchCause cause, const LocalTime& now) {
   for (const PortControls& p : kPortTable) {
     std::optional<Switching> latest;
-    for (const Window& w : windows_.of(form, p, almanac).all()) latest = lastOf(latest, latestSwitch(w, after, upTo, almanac));
+    for (const Window& w : windows_.of(form, p, almanac).all())
+      latest = lastOf(latest, latestSwitch(w, after, upTo, almanac));
     if (latest) ports.turn(p, latest->state, cause, now, latest->at);
   }
 }

@@ -27,9 +27,7 @@ inline Window readWindow(const FormState& form, const PortControls& port) {
   return readWindow(form.text(port.startDate), form.text(port.startTime), form.text(port.endDate),
                     form.text(port.endTime));
 }
-inline Window readWindow(const ExtraWindow& w) {
-  return readWindow(w.boxes[0], w.boxes[1], w.boxes[2], w.boxes[3]);
-}
+inline Window readWindow(const ExtraWindow& w) { return readWindow(w.boxes[0], w.boxes[1], w.boxes[2], w.boxes[3]); }
 // What all a port's boxes name, its extra windows' too.
 inline PortWindows readWindows(const FormState& form, const PortControls& port) {
   PortWindows out;

@@ -19,8 +19,10 @@ class ExtraLine {
     }
     if (broken_) return;
     if (field_ == 0) {
-      if (port_.size() < kPortField.size() + 2) port_.push_back(static_cast<char>(b));
-      else broken_ = true;
+      if (port_.size() < kPortField.size() + 2)
+        port_.push_back(static_cast<char>(b));
+      else
+        broken_ = true;
       return;
     }
     std::string& value = window_.boxes[field_ - 1];

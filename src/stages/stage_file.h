@@ -13,7 +13,7 @@
 
 namespace dorvan {
 
-using StageValues = std::array<std::string, kTableSize>;  // UTF-8, position order
+using StageValues = std::array<std::string, kTableSize>;   // UTF-8, position order
 using StageExtras = std::array<ExtraWindows, kPortCount>;  // UTF-8, port order
 
 // A stage file the program writes is at most 750 bytes and 80 lines of extra windows of
@@ -23,8 +23,8 @@ inline constexpr std::size_t kMaxStageFileBytes = 1 << 20;
 struct StageReadResult {
   enum class Status : std::uint8_t { Ok, NotFound, Unreadable, TooShort };
   Status status = Status::Ok;
-  FileResult file;    // why it could not be opened or read
-  int lineCount = 0;  // lines found when TooShort
+  FileResult file;                 // why it could not be opened or read
+  int lineCount = 0;               // lines found when TooShort
   std::vector<int> overfullPorts;  // ports with more than eight extra windows, whose rest was left out
 };
 

@@ -52,13 +52,14 @@ constexpr std::string_view kUntouched = "\x01untouched";
 struct Outcome {
   StageReadResult result;
   StageValues values;
+  StageExtras extras;
 };
 
 Outcome readInChunks(std::string_view bytes, std::size_t chunk) {
   MemoryFile file(bytes, chunk);
   Outcome out;
   out.values.fill(std::string(kUntouched));
-  out.result = readStageFile(file, "kademe1.txt", out.values);
+  out.result = readStageFile(file, "kademe1.txt", out.values, out.extras);
   FUZZ_CHECK(file.opened == 1 && file.closed == 1);
   return out;
 }
@@ -76,10 +77,15 @@ void checkAgainstModel(const Outcome& got, const ModelRead& model) {
     FUZZ_CHECK(got.values[i] == cp1254::decode(model.raw[i]));
     FUZZ_CHECK(utf8::length(got.values[i]) <= static_cast<std::size_t>(kPositionLimits[i]));
   }
+  for (const ExtraWindows& port : got.extras) {
+    FUZZ_CHECK(port.size() <= kMaxExtraWindows);
+    for (const ExtraWindow& w : port)
+      for (int b = 0; b < kWindowBoxes; ++b) FUZZ_CHECK(fitsExtraBox(w.boxes[b], static_cast<WindowBox>(b)));
+  }
 }
 
 // What KAYDET would write from this table, read again, is this table.
-void checkRoundTrip(const StageValues& values, const ModelRead& model) {
+void checkRoundTrip(const StageValues& values, const StageExtras& extras, const ModelRead& model) {
   std::array<std::string_view, kTableSize> views;
   std::string expected;
   for (int i = 0; i < kTableSize; ++i) {
@@ -87,11 +93,13 @@ void checkRoundTrip(const StageValues& values, const ModelRead& model) {
     expected += model.raw[i] + "\r\n";
   }
   std::string bytes;
-  FUZZ_CHECK(encodeStageFile(views, bytes));
-  FUZZ_CHECK(bytes == expected);
+  FUZZ_CHECK(encodeStageFile(views, extras, bytes));
+  FUZZ_CHECK(bytes.starts_with(expected));
   const Outcome again = readInChunks(bytes, std::numeric_limits<std::size_t>::max());
   FUZZ_CHECK(again.result.status == StageReadResult::Status::Ok);
   FUZZ_CHECK(again.values == values);
+  FUZZ_CHECK(again.extras == extras);
+  FUZZ_CHECK(again.result.overfullPorts.empty());
 }
 
 }  // namespace
@@ -109,7 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(pieces.result.status == whole.result.status);
     FUZZ_CHECK(pieces.result.lineCount == whole.result.lineCount);
     FUZZ_CHECK(pieces.values == whole.values);
+    FUZZ_CHECK(pieces.extras == whole.extras);
+    FUZZ_CHECK(pieces.result.overfullPorts == whole.result.overfullPorts);
   }
-  if (whole.result.status == dorvan::StageReadResult::Status::Ok) checkRoundTrip(whole.values, model);
+  if (whole.result.status == dorvan::StageReadResult::Status::Ok) checkRoundTrip(whole.values, whole.extras, model);
   return 0;
 }

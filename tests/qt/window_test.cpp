@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -16,12 +17,14 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "app/box_marks.h"
 #include "app/qt/event_poster.h"
+#include "app/qt/extra_dialog_window.h"
 #include "app/qt/main_window.h"
 #include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
@@ -71,6 +74,10 @@ void typeCharacter(QWidget* widget, const QString& character) {
   QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, character, Qt::NoModifier);
 }
 
+void typeText(QWidget* widget, const QString& text) {
+  for (const QChar letter : text) typeCharacter(widget, QString(letter));
+}
+
 QColor pixelNear(QWidget* widget, QPoint at) { return widget->grab().toImage().pixelColor(at); }
 
 // The face of a button or label, clear of its border and caption.
@@ -107,12 +114,14 @@ class WindowTest : public QObject {
   void aTimeThatCanNeverFireIsMarkedUntilItCan();
   void tickSwitchesAPortAndItsIndicator();
   void aDoubleClickOnAnIndicatorSwitchesItsPort();
+  void aRightClickOnAnIndicatorEditsItsExtraWindows();
   void hookSeesNotificationsUntilTheWindowCloses();
   void posterDeliversOnlyToItsAttachedWindow();
   void aBoardPresentAtStartIsShownAndAReplugGetsItsPortsBack();
 
  private:
   QWidget* widget(std::string_view name) { return window_->control(controlId(name)); }
+  ExtraDialogWindow* rightClickIndicator(int port);
   QLineEdit* box(std::string_view name) { return qobject_cast<QLineEdit*>(widget(name)); }
 
   RecordingHidLibrary library_;
@@ -242,7 +251,7 @@ void WindowTest::everyRepeatWordShowsWholeInADateBox() {
        {"HAFTA SONU", "PAZARTESİ", "CUMARTESİ", "HAFTA İÇİ", "ÇARŞAMBA", "PERŞEMBE", "HER GÜN", "28.12.2026"}) {
     window_->showText(controlId("Text2"), text);
     typed->clear();
-    for (const QChar letter : QString::fromUtf8(text)) typeCharacter(typed, QString(letter));
+    typeText(typed, QString::fromUtf8(text));
     for (QLineEdit* edit : {shown, typed}) {
       QCOMPARE(edit->text(), QString::fromUtf8(text));
       // The border and QLineEdit's margin on each side.
@@ -411,6 +420,82 @@ void WindowTest::aDoubleClickOnAnIndicatorSwitchesItsPort() {
   QVERIFY(journal.open(QIODevice::ReadOnly));
   QCOMPARE(QString::fromUtf8(journal.readAll()).split('\n').mid(1),
            (QStringList{"06.12.2026 07:30:05 PORT 03 AÇIK (elle)", "06.12.2026 07:30:05 PORT 03 KAPALI (elle)", ""}));
+}
+
+// A right-click as the platform sends it, through the window, not to the label itself.
+ExtraDialogWindow* WindowTest::rightClickIndicator(int port) {
+  QWidget* indicator = widget(kPortGrid[port - 1].indicator);
+  QTest::mouseClick(window_->windowHandle(), Qt::RightButton, {}, indicator->mapTo(window_.get(), QPoint(3, 3)));
+  return dynamic_cast<ExtraDialogWindow*>(QApplication::activeModalWidget());
+}
+
+void WindowTest::aRightClickOnAnIndicatorEditsItsExtraWindows() {
+  QFile file(QStringLiteral("kademe2.txt"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(fiftyLines({}));
+  file.close();
+  MessageCatcher catcher(*window_);
+  QVERIFY(window_->start());
+  QTest::mouseClick(widget("Command34"), Qt::LeftButton);
+
+  QPointer<ExtraDialogWindow> dialog = rightClickIndicator(5);
+  QVERIFY(dialog);
+  QCOMPARE(dialog->windowTitle(), QStringLiteral("PORT 05 — ek çizelge"));
+  const auto shownRows = [&] {
+    int n = 0;
+    while (n < kMaxExtraWindows && dialog->box(n, WindowBox::StartDate)->isVisible()) ++n;
+    return n;
+  };
+  QCOMPARE(shownRows(), 0);
+  for (int i = 0; i < kMaxExtraWindows; ++i) QTest::mouseClick(dialog->button(DialogRole::Add), Qt::LeftButton);
+  QCOMPARE(shownRows(), 8);
+  QVERIFY(!dialog->button(DialogRole::Add)->isEnabled());
+
+  // Each row types its number into its start time; SİL takes row 2 and the rest move up.
+  for (int r = 0; r < 3; ++r) QTest::keyClicks(dialog->box(r, WindowBox::StartTime), QString::number(r + 1));
+  QTest::mouseClick(dialog->removeButton(1), Qt::LeftButton);
+  QCOMPARE(shownRows(), 7);
+  QVERIFY(dialog->button(DialogRole::Add)->isEnabled());
+  QCOMPARE(dialog->box(1, WindowBox::StartTime)->text(), QStringLiteral("3"));
+  while (shownRows() > 1) QTest::mouseClick(dialog->removeButton(1), Qt::LeftButton);
+
+  // The separator is refused where it is typed; a time that can never fire is marked as typed.
+  QLineEdit* startDate = dialog->box(0, WindowBox::StartDate);
+  typeText(startDate, QStringLiteral("HER G;ÜN"));
+  QCOMPARE(startDate->text(), QStringLiteral("HER GÜN"));
+  QLineEdit* startTime = dialog->box(0, WindowBox::StartTime);
+  startTime->selectAll();
+  QTest::keyClicks(startTime, QStringLiteral("18:00"));
+  QCOMPARE(faceColor(startTime), QColor(255, 200, 200));
+  QCOMPARE(startTime->toolTip(), QString::fromUtf8(faultText(BoxFault::NotATime)));
+  QTest::keyClicks(startTime, QStringLiteral(":00"));
+  QVERIFY(startTime->toolTip().isEmpty());
+  typeText(dialog->box(0, WindowBox::EndDate), QStringLiteral("HER GÜN"));
+  QTest::keyClicks(dialog->box(0, WindowBox::EndTime), QStringLiteral("18:30:00"));
+  QTest::mouseClick(dialog->button(DialogRole::Ok), Qt::LeftButton);
+  QTRY_VERIFY(!dialog);
+
+  const ExtraWindows expected{{{"HER GÜN", "18:00:00", "HER GÜN", "18:30:00"}}};
+  QCOMPARE(window_->core().form().extras(5), expected);
+  QTest::mouseClick(widget("Command27"), Qt::LeftButton);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QCOMPARE(file.readAll(), fiftyLines({}) + "PORT 05;HER G\xDCN;18:00:00;HER G\xDCN;18:30:00\r\n");
+  file.close();
+
+  // İPTAL, Escape and the close box leave the form as it was.
+  const std::vector<std::function<void(ExtraDialogWindow*)>> drops{
+      [](ExtraDialogWindow* d) { QTest::mouseClick(d->button(DialogRole::Cancel), Qt::LeftButton); },
+      [](ExtraDialogWindow* d) { QTest::keyClick(d, Qt::Key_Escape); }, [](ExtraDialogWindow* d) { d->close(); }};
+  for (const auto& drop : drops) {
+    dialog = rightClickIndicator(5);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->box(0, WindowBox::StartDate)->text(), QStringLiteral("HER GÜN"));
+    QTest::mouseClick(dialog->removeButton(0), Qt::LeftButton);
+    QTest::mouseClick(dialog->button(DialogRole::Add), Qt::LeftButton);
+    drop(dialog);
+    QTRY_VERIFY(!dialog);
+    QCOMPARE(window_->core().form().extras(5), expected);
+  }
 }
 
 void WindowTest::hookSeesNotificationsUntilTheWindowCloses() {

@@ -22,6 +22,19 @@ struct FormFixture : ::testing::Test {
   Color color(std::string_view control) { return form.form().backColor(controlId(control)); }
   void type(std::string_view control, std::string_view text) { form.form().acceptTyped(controlId(control), text); }
   void press(std::string_view button) { form.click(controlId(button)); }
+  // A port's four schedule boxes, typed.
+  void schedule(int port, std::string_view startDate, std::string_view startTime, std::string_view endDate = "",
+                std::string_view endTime = "") {
+    const PortRow& row = kPortGrid[port - 1];
+    type(row.startDate, startDate);
+    type(row.startTime, startTime);
+    type(row.endDate, endDate);
+    type(row.endTime, endTime);
+  }
+  void tickAt(LocalTime t) {
+    clock.set(t);
+    form.Timer1_Timer();
+  }
   std::intptr_t notify(std::uintptr_t code, std::intptr_t handle) {
     return form.hidLink().HidWindowProc(view.handle, kDeviceNotification, code, handle);
   }

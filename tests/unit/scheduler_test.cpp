@@ -14,18 +14,6 @@ struct Tick : FormFixture {
     form.Form_Load();
     library.calls.clear();
   }
-  void schedule(int port, std::string_view startDate, std::string_view startTime, std::string_view endDate = "",
-                std::string_view endTime = "") {
-    const PortRow& row = kPortGrid[port - 1];
-    type(row.startDate, startDate);
-    type(row.startTime, startTime);
-    type(row.endDate, endDate);
-    type(row.endTime, endTime);
-  }
-  void tickAt(LocalTime t) {
-    clock.set(t);
-    form.Timer1_Timer();
-  }
   Color indicator(int port) { return color(kPortGrid[port - 1].indicator); }
 };
 

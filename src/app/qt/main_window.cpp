@@ -13,67 +13,17 @@
 #include <QThread>
 #include <QToolTip>
 
-#include <cmath>
 #include <cstdio>
 
+#include "app/qt/extra_dialog_window.h"
 #include "app/qt/picture_box.h"
 #include "app/qt/qt_events.h"
+#include "app/qt/widget_look.h"
+#include "scheduler/port_table.h"
 
 namespace dorvan {
 
 namespace {
-
-QString toQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
-
-QColor toQColor(Color color, const QColor& systemColor) {
-  if (color == kSystemColor) return systemColor;
-  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                static_cast<int>((color >> 16) & 0xFF));
-}
-
-QRect toQRect(const PixelRect& r) { return QRect(r.left, r.top, r.width, r.height); }
-
-int logicalDpi() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
-}
-
-// "MS Sans Serif" is not there on Linux. The condensed DejaVu face fits every caption
-// and the clock texts in their rectangles at 18 pixels; the wider faces after it
-// only stand in where it is missing.
-QFont windowFont(int dpi) {
-  QFont font;
-  font.setFamilies(
-      {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  font.setStyleHint(QFont::SansSerif);
-  const int twipsPerPixelAt96 = kTwipsPerInch / 96;
-  font.setPixelSize(twipsToPixels(kMainWindow.font.pixelsAt96Dpi * twipsPerPixelAt96, dpi));
-  font.setBold(kMainWindow.font.bold);
-  return font;
-}
-
-// A box's text is not made smaller than this share of the window's font (in tenths):
-// below it a word is no longer read at a glance, and the box scrolls instead.
-constexpr int kSmallestTenths = 6;
-// What a box takes from its width on each side: the border below, and QLineEdit's own margin.
-constexpr int kTextBoxBorder = 2;
-constexpr int kLineEditMargin = 2;
-
-// A Win32 client edge: two pixels, darker above and left.
-const QString kTextBoxStyle = QStringLiteral(
-    "QLineEdit { border-width: 2px; border-style: solid;"
-    " border-color: #808080 #ffffff #ffffff #808080; padding: 0px; }");
-
-// Fusion paints push buttons with its own gradient whatever the palette says; a
-// style sheet is what makes the button face really show the colour.
-QString buttonStyle(const QColor& face, const QColor& text) {
-  return QStringLiteral(
-             "QPushButton { background-color: %1; color: %2; border-width: 2px; border-style: solid;"
-             " border-color: #ffffff #404040 #404040 #ffffff; padding: 0px; }"
-             "QPushButton:focus { border-color: #000000; }"
-             "QPushButton:pressed { border-color: #404040 #ffffff #ffffff #404040; }")
-      .arg(face.name(), text.name());
-}
 
 bool isRunningEventLoop() { return QThread::currentThread()->loopLevel() > 0; }
 
@@ -150,10 +100,10 @@ QLineEdit* MainWindow::createTextBox(ControlId id) {
   const ControlSpec& s = controlSpec(id);
   auto* box = new QLineEdit(this);
   if (s.maxLength > 0) box->setMaxLength(s.maxLength);
-  box->setStyleSheet(kTextBoxStyle);
+  box->setStyleSheet(textBoxStyle(false));
   connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) { forwardTyping(id, text); });
   // Typed or shown, the size of the letters is chosen when the text changes, never on a tick.
-  connect(box, &QLineEdit::textChanged, this, [this, box] { fitText(box); });
+  connect(box, &QLineEdit::textChanged, this, [this, box] { fitText(box, font()); });
   return box;
 }
 
@@ -261,13 +211,10 @@ void MainWindow::showBackColor(ControlId id, Color color) {
   widget->setPalette(p);
 }
 
-// A style sheet paints a box's background whatever its palette says, so the mark is one too.
 void MainWindow::showMark(ControlId id, bool marked, std::string_view toolTip) {
   auto* box = qobject_cast<QLineEdit*>(controls_[id]);
   if (!box) return;
-  const QString markedStyle =
-      QStringLiteral("QLineEdit { background-color: %1; }").arg(toQColor(kMarkColor, QColor()).name());
-  box->setStyleSheet(marked ? kTextBoxStyle + markedStyle : kTextBoxStyle);
+  box->setStyleSheet(textBoxStyle(marked));
   box->setToolTip(marked ? toQString(toolTip) : QString());
 }
 
@@ -339,29 +286,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 bool MainWindow::indicatorEvent(ControlId indicator, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonDblClick: core_.doubleClick(indicator); return true;
+    case QEvent::ContextMenu:
+      if (!ending_)
+        openExtraDialog(*this, core_.form(), portWithIndicator(indicator)->port, core_.almanac().place().has_value());
+      return true;
     case QEvent::ToolTip:
       QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toQString(core_.indicatorToolTip(indicator)),
                          controls_[indicator]);
       return true;
     default: return false;
   }
-}
-
-// A box whose text is wider than its room shows it in a smaller size of the window's
-// font, so that a word such as "HAFTA SONU" is never cut to look like a typo. A text
-// that fits, every date among them, keeps the window's font.
-void MainWindow::fitText(QLineEdit* box) {
-  const QString text = box->text();
-  // The border and QLineEdit's own margin on each side, and a pixel for the cursor.
-  const int room = box->width() - 2 * (kTextBoxBorder + kLineEditMargin) - 1;
-  QFont fitted = font();
-  const int largest = fitted.pixelSize();
-  const int smallest = largest * kSmallestTenths / 10;
-  for (int pixels = largest; pixels >= smallest; --pixels) {
-    fitted.setPixelSize(pixels);
-    if (QFontMetrics(fitted).horizontalAdvance(text) <= room) break;
-  }
-  if (box->font() != fitted) box->setFont(fitted);
 }
 
 void MainWindow::forwardTyping(ControlId id, const QString& text) { core_.form().acceptTyped(id, text.toStdString()); }

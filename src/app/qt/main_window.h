@@ -59,7 +59,7 @@ class MainWindow final : public QWidget, public FormView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
-  // The port indicators' double-clicks and tooltips.
+  // The port indicators' double-clicks, right-clicks and tooltips.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -73,7 +73,6 @@ class MainWindow final : public QWidget, public FormView {
   void stackLikeCreationOrder();
   void moveToScreenCentre();
 
-  void fitText(QLineEdit* box);
   void forwardTyping(ControlId id, const QString& text);
   void pressButton(ControlId id);
   void tick();

@@ -12,23 +12,43 @@ void JournalTail::keep(std::string line) {
   if (lines_.size() > kMaxJournalLines) lines_.pop_front();
 }
 
-void JournalTail::load(FileOps& files) {
-  lines_.clear();
+namespace {
+
+// Each line of the file, without its line end.
+template <class Take>
+void readLines(FileOps& files, std::string_view path, Take take) {
   std::string current;
-  readChunks(files, kJournalFile, [&](const std::uint8_t* data, std::size_t size) {
+  readChunks(files, path, [&](const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
       const char c = static_cast<char>(data[i]);
-      if (c == '\n')
-        keep(std::exchange(current, {}));
-      else if (c != '\r')
+      if (c == '\n') {
+        take(current);
+        current.clear();
+      } else if (c != '\r') {
         current.push_back(c);
+      }
     }
     return true;
   });
-  if (!current.empty()) keep(std::move(current));
+  if (!current.empty()) take(current);
 }
 
-void JournalTail::journalLine(std::string_view line) { keep(std::string(line)); }
+}  // namespace
+
+void JournalTail::load(FileOps& files) {
+  lines_.clear();
+  history_ = {};
+  readLines(files, kOlderJournalFile, [&](const std::string& line) { history_.take(line); });
+  readLines(files, kJournalFile, [&](const std::string& line) {
+    history_.take(line);
+    keep(line);
+  });
+}
+
+void JournalTail::journalLine(std::string_view line) {
+  history_.take(line);
+  keep(std::string(line));
+}
 
 std::string JournalTail::last(std::size_t count) const {
   std::string out;

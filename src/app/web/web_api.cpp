@@ -9,6 +9,7 @@
 
 #include "app/main_form.h"
 #include "app/web/web_assets.h"
+#include "app/web/week.h"
 #include "base/cp1254.h"
 #include "base/iso_time.h"
 #include "base/utf8.h"
@@ -265,6 +266,10 @@ Routed route(const HttpRequest& request, const JournalTail& journal) {
     return {std::nullopt, [](MainForm& form) { return jsonAnswer(stateJson(form)); }};
   }
   if (path == "/api/journal") return routeJournal(request, journal);
+  if (path == "/api/week") {
+    if (request.method != "GET") return {wrongMethod("GET"), {}};
+    return {std::nullopt, [&journal](MainForm& form) { return jsonAnswer(weekJson(form, journal.history())); }};
+  }
   if (path == "/api/events") {
     if (request.method != "GET") return {wrongMethod("GET"), {}};
     return {std::nullopt, [](MainForm& form) {

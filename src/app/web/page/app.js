@@ -260,6 +260,9 @@ function listen() {
   on('board', (b) => showBoard(b.board));
   on('stage', (s) => showStage(s.stage));
   on('journal', (j) => addJournalLine(j.line));
+  // What the week's picture (week.js) draws may have changed.
+  for (const name of ['port', 'stage', 'journal'])
+    events.addEventListener(name, () => document.dispatchEvent(new Event('dorvan-changed')));
   events.onerror = () => {
     down();
     if (events.readyState === EventSource.CLOSED) setTimeout(listen, 5000);
