@@ -83,6 +83,7 @@ class ExtraDialogWindow {
   void showMarks(int row);
   void typed(int index);
   void clicked(const DialogControl& button);
+  void accept();
   void focusRow(int row);
   int indexOfChild(HWND child) const;
   // A message's result where a dialog procedure cannot simply return it.
@@ -170,10 +171,7 @@ void ExtraDialogWindow::clicked(const DialogControl& button) {
       showRows();
       focusRow(button.row);
       return;
-    case DialogRole::Ok:
-      dialog_.accept(core_.form());
-      EndDialog(window_, IDOK);
-      return;
+    case DialogRole::Ok: return accept();
     case DialogRole::Cancel: EndDialog(window_, IDCANCEL); return;
     default: return;
   }
@@ -224,8 +222,8 @@ bool ExtraDialogWindow::createControls() {
   for (int i = 0; i < kControlCount; ++i) {
     const DialogControl& c = kExtraDialogControls[i];
     const DWORD style = c.kind == Kind::Label ? 0 : WS_TABSTOP;
-    controls_[i] = createChild(window_, {c.kind, c.rect, c.caption, kFirstChildId + i, style, c.maxLength}, dpi_,
-                               font_.handle());
+    controls_[i] =
+        createChild(window_, {c.kind, c.rect, c.caption, kFirstChildId + i, style, c.maxLength}, dpi_, font_.handle());
     if (!controls_[i]) return false;
   }
   return true;
@@ -287,6 +285,17 @@ void ExtraDialogWindow::typed(int index) {
   }
   fitBoxText(box, font_);
   showMarks(c.row);
+}
+
+// TAMAM. Over windows changed elsewhere while the dialog was open it says so and stays
+// open: a second TAMAM writes the rows over them, İPTAL keeps what came.
+void ExtraDialogWindow::accept() {
+  if (dialog_.accept(core_.form())) {
+    EndDialog(window_, IDOK);
+    return;
+  }
+  MessageBoxW(window_, widen(dialog_.changedElsewhere()).c_str(), widen(dialog_.title()).c_str(),
+              MB_OK | MB_ICONWARNING);
 }
 
 // The focus on the row's first box, on the last row's when the row is gone, on EKLE when none is left.

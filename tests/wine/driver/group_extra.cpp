@@ -15,7 +15,9 @@ namespace {
 
 const char* const kGroup = "extra";
 
-HWND boxOf(HWND dialog, int row, int box) { return dialogPart(dialog, DialogRole::Box, row, static_cast<WindowBox>(box)); }
+HWND boxOf(HWND dialog, int row, int box) {
+  return dialogPart(dialog, DialogRole::Box, row, static_cast<WindowBox>(box));
+}
 
 void expectClosed(HWND dialog, HWND main, Case& c, const std::string& how) {
   c.expect(waitUntil([&] { return !IsWindow(dialog); }, 3000), how + " did not close the dialog");
@@ -54,8 +56,8 @@ bool runExtra(Context& ctx) {
   Session s(ctx.paths, LaunchOptions{});
   const Table stage3 = sampleTable(3);
   writeBytes(s.workFile(L"kademe3.txt"), stageFileBytes(stage3));
-  const std::string saved = stageFileBytes(shownTable(stage3)) + "PORT 05;" + toCp1254(L"HAFTA İÇİ") +
-                            ";06:30:00;" + toCp1254(L"HAFTA İÇİ") + ";07:00:00\r\n" +
+  const std::string saved = stageFileBytes(shownTable(stage3)) + "PORT 05;" + toCp1254(L"HAFTA İÇİ") + ";06:30:00;" +
+                            toCp1254(L"HAFTA İÇİ") + ";07:00:00\r\n" +
                             "PORT 05;01.02.2031;18:00:00;01.02.2031;18:30:00\r\n";
   Report& r = ctx.report;
   HWND main = nullptr;
@@ -117,6 +119,33 @@ bool runExtra(Context& ctx) {
         c.expect(fileOf(s, L"kademe3.txt") == saved, "kademe3.txt changed");
       });
     }
+    r.run(kGroup, "TAMAM over windows changed elsewhere says so; a second TAMAM writes the rows", [&](Case& c) {
+      dialog = openExtraDialog(s, main, 5, c);
+      clickAndWait(dialogPart(dialog, DialogRole::Add));
+      typeRow(dialog, 2, kRow2);
+      // The stage, its port 5 now otherwise, loaded under the open dialog, as the page or MQTT may load it.
+      writeBytes(s.workFile(L"kademe3.txt"),
+                 stageFileBytes(shownTable(stage3)) + "PORT 05;PAZAR;09:00:00;PAZAR;10:00:00\r\n");
+      clickAndWait(control(main, "Command33", c));
+      postClick(dialogPart(dialog, DialogRole::Ok));
+      HWND box = nullptr;
+      waitUntil(
+          [&] {
+            for (HWND h : s.windowsOfClass(L"#32770"))
+              if (h != dialog && IsWindowVisible(h)) box = h;
+            return box != nullptr;
+          },
+          5000);
+      c.require(box != nullptr, "no message after TAMAM");
+      c.expect(containsNoCase(messageBoxText(box), L"başka yerden değişti"), narrow(messageBoxText(box)));
+      dismissMessageBox(box);
+      c.expect(waitUntil([&] { return !IsWindow(box); }, 3000) && IsWindowVisible(dialog), "the dialog closed");
+      clickAndWait(dialogPart(dialog, DialogRole::Ok));
+      expectClosed(dialog, main, c, "the second TAMAM");
+      clickAndWait(control(main, "Command27", c));
+      c.expect(fileOf(s, L"kademe3.txt") == saved + "PORT 05;01.02.2031;18:00:00;01.02.2031;18:30:00\r\n",
+               "kademe3.txt does not end with the three rows");
+    });
     r.run(kGroup, "port 6's extra window switches the board on and off in its seconds", [&](Case& c) {
       SYSTEMTIME now;
       GetLocalTime(&now);
@@ -145,8 +174,8 @@ bool runExtra(Context& ctx) {
         const bool isOn = w.arg("data") == "00 06 01 00 00 00 00 00 00";
         (isOn ? ons : offs) += 1;
         const SYSTEMTIME& due = isOn ? on : off;
-        c.expect(w.second() == narrow(timeText(due)), w.arg("data") + " at " + w.time + ", due in " +
-                                                           narrow(timeText(due)));
+        c.expect(w.second() == narrow(timeText(due)),
+                 w.arg("data") + " at " + w.time + ", due in " + narrow(timeText(due)));
       }
       c.expect(ons > 0 && offs > 0, "port 6: " + std::to_string(ons) + " on and " + std::to_string(offs) +
                                         " off reports; " + summarize(calls, before));
