@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the window: DORVAN.exe under Wine and Xvfb with the
-# stand-in board library beside it and a demo stage loaded, cropped to the window.
+# stand-in board library beside it and a demo stage loaded, cropped to the window. With
+# the mode screenshot-dialog, the picture of port 1's extra windows' dialog instead.
 # Builds nothing: run `cmake --build --preset win32` first. Wine shows the window's face
 # as Liberation Sans (Debian's fonts-liberation), the width of the original; without it
 # Wine falls back to a wider face that cuts the dates.
-#   tools/screenshot.sh [BUILD_DIR] [OUT]    (defaults: build/win32, docs/window.png)
+#   tools/screenshot.sh [BUILD_DIR] [OUT] [MODE]
+#   (defaults: build/win32, docs/window.png, screenshot)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build/win32}")
 out=$(realpath -m "${2:-$root/docs/window.png}")
+mode=${3:-screenshot}
 
 driver=$build/tests/wine/driver/dorvan_wine_driver.exe
 exe=$build/src/app/win32/DORVAN.exe
@@ -29,10 +32,10 @@ bash "$root/tests/wine/wine_prefix.sh" create "$prefix" >/dev/null
 mkdir -p "$(dirname "$out")"
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=tr_TR.UTF-8
-export driver exe dll work out
+export driver exe dll work out mode
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -u
-  wine "$driver" screenshot --exe "$exe" --dll "$dll" --ready "$work/ready" --done "$work/done" >"$work/driver.log" 2>&1 &
+  wine "$driver" "$mode" --exe "$exe" --dll "$dll" --ready "$work/ready" --done "$work/done" >"$work/driver.log" 2>&1 &
   pid=$!
   for _ in $(seq 600); do
     [ -s "$work/ready" ] && break

@@ -27,29 +27,33 @@ WindowKind windowKindOf(Kind kind) {
 
 }  // namespace
 
-HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
-  const ControlSpec& c = controlSpec(id);
-  const WindowKind wk = windowKindOf(c.kind);
+HWND createChild(HWND parent, const ChildSpec& spec, int dpi, HFONT font) {
+  const WindowKind wk = windowKindOf(spec.kind);
   // Siblings clip each other, so where a box or button overlaps a label by a pixel
   // the label does not paint over it.
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | wk.style;
-  if (c.tabIndex >= 0) style |= WS_TABSTOP;
-  // A Static sends a double-click (STN_DBLCLK) and takes the mouse, for its tooltip, only with SS_NOTIFY.
-  if (isPortIndicator(id)) style |= SS_NOTIFY;
-  const PixelRect r = toPixels(c.rect, dpi);
-  const std::wstring caption = widen(c.caption);
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | wk.style | spec.style;
+  const PixelRect r = toPixels(spec.rect, dpi);
+  const std::wstring caption = widen(spec.caption);
   HWND child = CreateWindowExW(wk.exStyle, wk.className, caption.c_str(), style, r.left, r.top, r.width, r.height,
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId(id))),
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.childId)),
                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
   if (!child) return nullptr;
-  if (c.kind != Kind::PictureBox) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (c.kind == Kind::TextBox && c.maxLength > 0)
-    SendMessageW(child, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
+  if (spec.kind != Kind::PictureBox) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (spec.kind == Kind::TextBox && spec.maxLength > 0)
+    SendMessageW(child, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
   return child;
 }
 
-void placeControl(HWND control, ControlId id, int dpi) {
-  const PixelRect r = toPixels(controlSpec(id).rect, dpi);
+HWND createControl(HWND parent, ControlId id, int dpi, HFONT font) {
+  const ControlSpec& c = controlSpec(id);
+  DWORD style = c.tabIndex >= 0 ? WS_TABSTOP : 0;
+  // A Static sends a double-click (STN_DBLCLK) and takes the mouse, for its tooltip, only with SS_NOTIFY.
+  if (isPortIndicator(id)) style |= SS_NOTIFY;
+  return createChild(parent, {c.kind, c.rect, c.caption, childId(id), style, c.maxLength}, dpi, font);
+}
+
+void placeChild(HWND control, const TwipRect& rect, int dpi) {
+  const PixelRect r = toPixels(rect, dpi);
   SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 

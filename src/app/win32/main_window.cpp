@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <string>
 
+#include "app/win32/box_text.h"
 #include "app/win32/child_controls.h"
 #include "app/win32/dpi.h"
+#include "app/win32/extra_dialog_window.h"
 #include "app/win32/owner_draw.h"
 #include "app/win32/resource.h"
 #include "app/win32/win32_names.h"
 #include "base/win32/utf16.h"
+#include "scheduler/port_table.h"
 
 namespace dorvan::win32 {
 namespace {
@@ -23,8 +26,6 @@ constexpr DWORD kMainExStyle = 0;
 constexpr UINT kEndProgramMessage = WM_APP + 1;
 // Posted by showMessageLater, for the same reason.
 constexpr UINT kShowLaterMessage = WM_APP + 2;
-// Tooltips are a sentence or two: wrapped at this width (pixels at 96 DPI).
-constexpr int kTipWidth = 420;
 
 HICON loadIcon(HINSTANCE instance, int metricX, int metricY) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORVAN), IMAGE_ICON, GetSystemMetrics(metricX),
@@ -111,20 +112,14 @@ void MainWindow::destroy() {
 void MainWindow::showText(ControlId id, std::string_view utf8) {
   HWND control = controls_[id];
   if (!control) return;
-  const std::wstring text = widen(utf8);
-  // Where the core refused what the user just typed, the caret stays where the typing was.
-  const bool keepCaret = controlSpec(id).kind == Kind::TextBox && GetFocus() == control;
-  DWORD caret = 0;
-  if (keepCaret) {
-    SendMessageW(control, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-    const int removed = GetWindowTextLengthW(control) - static_cast<int>(text.size());
-    if (removed > 0) caret = caret > static_cast<DWORD>(removed) ? caret - static_cast<DWORD>(removed) : 0;
-  }
   // The core already holds this text; its echo as EN_CHANGE need not go back.
+  const std::wstring text = widen(utf8);
   settingText_ = true;
-  SetWindowTextW(control, text.c_str());
+  if (controlSpec(id).kind == Kind::TextBox)
+    setBoxText(control, text);
+  else
+    SetWindowTextW(control, text.c_str());
   settingText_ = false;
-  if (keepCaret) SendMessageW(control, EM_SETSEL, caret, static_cast<LPARAM>(caret));
   if (controlSpec(id).kind == Kind::Button) InvalidateRect(control, nullptr, FALSE);
   fitText(id);
 }
@@ -137,7 +132,7 @@ void MainWindow::showBackColor(ControlId id, Color color) {
 
 void MainWindow::showMark(ControlId id, bool marked, std::string_view toolTip) {
   showBackColor(id, marked ? kMarkColor : kSystemColor);
-  setToolTip(id, marked ? toolTip : std::string_view{});
+  toolTips_.show(controls_[id], marked ? toolTip : std::string_view{});
 }
 
 void MainWindow::showPicture(ControlId id, const Image& image) {
@@ -182,6 +177,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: return OnCreate();
     case WM_COMMAND: return OnCommand(wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU: return OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
     case WM_TIMER: return OnTimer(wParam);
     case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -204,7 +200,7 @@ LRESULT MainWindow::OnCreate() {
   sizeForDpi();
   font_.rebuild(dpi_);
   if (!createControls()) return -1;
-  createToolTips();
+  toolTips_.create(main_, dpi_);
   addIndicatorTips();
   lastFocus_ = firstInTabOrder();
   // Ticks run from the window's creation on, also while the start-up prompt is open.
@@ -229,11 +225,20 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 // An indicator's tooltip is about to show: its text is asked of the core now, not kept up on every tick.
 LRESULT MainWindow::OnNotify(NMHDR& header) {
-  if (header.hwndFrom != toolTips_ || header.code != TTN_GETDISPINFOW || !core_) return 0;
+  if (header.hwndFrom != toolTips_.handle() || header.code != TTN_GETDISPINFOW || !core_) return 0;
   auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
   const int id = controlOf(main_, reinterpret_cast<HWND>(header.idFrom));
   tipText_ = id < 0 ? std::wstring() : widen(core_->indicatorToolTip(static_cast<ControlId>(id)));
   info.lpszText = tipText_.data();
+  return 0;
+}
+
+// A right-click on a port's indicator opens the dialog of the port's extra windows.
+LRESULT MainWindow::OnContextMenu(HWND from, LPARAM where) {
+  const int id = controlOf(main_, from);
+  const PortControls* port = id < 0 ? nullptr : portWithIndicator(static_cast<ControlId>(id));
+  if (!port) return DefWindowProcW(main_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), where);
+  if (core_ && !ending_ && !editExtraWindows(main_, *core_, port->port)) core_->reportProblem(kExtraDialogFailed);
   return 0;
 }
 
@@ -326,7 +331,7 @@ LRESULT MainWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
   FormFont fresh;
   fresh.rebuild(dpi_);
   font_.swap(fresh);
-  if (toolTips_) SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
+  toolTips_.setDpi(dpi_);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (!controls_[i]) continue;
     placeControl(controls_[i], static_cast<ControlId>(i), dpi_);
@@ -356,36 +361,8 @@ LRESULT MainWindow::OnShowLater() {
 
 // ---- helpers ----
 
-// A box whose text is wider than its room shows it in a smaller size of the window's
-// font, so that a word such as "HAFTA SONU" is never cut to look like a typo. Chosen
-// when the text changes; a text that fits, every date among them, keeps the window's font.
 void MainWindow::fitText(ControlId id) {
-  HWND box = controls_[id];
-  if (!box || controlSpec(id).kind != Kind::TextBox) return;
-  const std::wstring text = windowText(box);
-  bool fits = true;
-  // The margins go with the font: a second pass measures in the room the first one left.
-  for (int pass = 0; pass < 2; ++pass) {
-    RECT format{};
-    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    // One pixel stays free for the caret after the last letter.
-    HFONT wanted = font_.fitting(text, format.right - format.left - 1, fits);
-    if (reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)) == wanted) break;
-    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
-  }
-  if (fits) scrollToStart(box);
-}
-
-// While the letter that made the text too wide was typed the box scrolled, and a
-// smaller font does not scroll it back: a text that fits is shown from its first letter.
-void MainWindow::scrollToStart(HWND box) {
-  DWORD start = 0;
-  DWORD end = 0;
-  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  SendMessageW(box, EM_SETSEL, 0, 0);
-  SendMessageW(box, EM_SCROLLCARET, 0, 0);
-  SendMessageW(box, EM_SETSEL, start, static_cast<LPARAM>(end));
-  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+  if (controls_[id] && controlSpec(id).kind == Kind::TextBox) fitBoxText(controls_[id], font_);
 }
 
 void MainWindow::sizeForDpi() {
@@ -404,48 +381,11 @@ bool MainWindow::createControls() {
   return true;
 }
 
-// One tooltip control for the marked boxes and the indicators. Without it a marked box
-// still shows its colour and an indicator still switches on a double-click.
-void MainWindow::createToolTips() {
-  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&classes);
-  toolTips_ =
-      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main_, nullptr, instance_, nullptr);
-  if (!toolTips_) return;
-  SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi_, 96));
-  // Long enough to read the whole sentence.
-  SendMessageW(toolTips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
-}
-
-void MainWindow::setToolTip(ControlId id, std::string_view text) {
-  if (!toolTips_ || !controls_[id]) return;
-  std::wstring wide = widen(text);
-  TOOLINFOW tool{};
-  // The version-5 size: the one every common-controls library takes, manifest or not.
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = main_;
-  tool.uId = reinterpret_cast<UINT_PTR>(controls_[id]);
-  tool.lpszText = wide.data();
-  SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  if (!wide.empty()) SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-// The indicators' tooltips ask for their text when they show (LPSTR_TEXTCALLBACKW):
-// what a port did last and does next is computed then, not on every tick.
+// The indicators' tooltips ask for their text when they show: what a port did last and
+// does next is computed then, not on every tick.
 void MainWindow::addIndicatorTips() {
-  if (!toolTips_) return;
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    if (!isPortIndicator(static_cast<ControlId>(i))) continue;
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = main_;
-    tool.uId = reinterpret_cast<UINT_PTR>(controls_[i]);
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  for (std::size_t i = 0; i < controls_.size(); ++i)
+    if (isPortIndicator(static_cast<ControlId>(i))) toolTips_.ask(controls_[i]);
 }
 
 HBRUSH MainWindow::brushFor(ControlId id) {

@@ -12,6 +12,7 @@
 
 #include "app/main_form.h"
 #include "app/win32/form_font.h"
+#include "app/win32/tool_tips.h"
 #include "form/form_view.h"
 #include "form/picture.h"
 #include "form/window_layout.h"
@@ -54,6 +55,7 @@ class MainWindow final : public FormView {
   LRESULT OnCreate();
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
+  LRESULT OnContextMenu(HWND from, LPARAM where);
   LRESULT OnTimer(WPARAM timerId);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
@@ -72,9 +74,6 @@ class MainWindow final : public FormView {
   void sizeForDpi();
   bool createControls();
   void fitText(ControlId id);
-  static void scrollToStart(HWND box);
-  void createToolTips();
-  void setToolTip(ControlId id, std::string_view text);
   void addIndicatorTips();
   HBRUSH brushFor(ControlId id);
   void forgetBrush(ControlId id);
@@ -85,7 +84,7 @@ class MainWindow final : public FormView {
   HWND main_ = nullptr;
   MainForm* core_ = nullptr;
   std::array<HWND, kControls.size()> controls_{};
-  HWND toolTips_ = nullptr;  // the marked boxes' and the indicators' tooltips
+  ToolTips toolTips_;  // the marked boxes' and the indicators' tooltips
   std::array<Color, kControls.size()> colors_{};
   std::array<HBRUSH, kControls.size()> brushes_{};
   Image picture_;

@@ -15,11 +15,11 @@ void fill(HDC dc, RECT r, COLORREF color) {
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
-void drawCaption(HDC dc, HWND button, RECT r, bool pressed) {
+void drawCaption(HDC dc, HWND button, RECT r, bool pressed, bool disabled) {
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
   if (pressed) OffsetRect(&r, 1, 1);
   const std::wstring caption = windowText(button);
   DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
@@ -39,7 +39,7 @@ void drawButton(const DRAWITEMSTRUCT& item, Color back) {
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   fill(dc, r, colorRef(back, COLOR_BTNFACE));
   DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
-  drawCaption(dc, item.hwndItem, r, pressed);
+  drawCaption(dc, item.hwndItem, r, pressed, (item.itemState & ODS_DISABLED) != 0);
   // Space presses the focused button, so the focus is always shown, also before the first key.
   if (item.itemState & ODS_FOCUS) {
     RECT focus = r;

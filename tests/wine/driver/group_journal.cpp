@@ -24,19 +24,6 @@ std::vector<std::string> writesAfter(const Session& s, std::size_t from) {
   return out;
 }
 
-// Real input: the cursor on the control, then the left button pressed and let go as given.
-void mouse(HWND control, std::initializer_list<DWORD> buttons) {
-  const RECT r = screenRectOf(control);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  for (DWORD flags : buttons) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    in.mi.dx = flags == MOUSEEVENTF_MOVE ? 1 : 0;
-    SendInput(1, &in, sizeof in);
-  }
-}
-
 bool waitForTheDue(const SYSTEMTIME& due) {
   return waitUntil(
       [&] {
@@ -70,7 +57,7 @@ bool runJournal(Context& ctx) {
             [&](Case& c) {
               HWND indicator = control(main, "Label31", c);
               const std::size_t before = readCalls(s.logPath()).size();
-              mouse(indicator, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+              mouseOn(indicator, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
               waitUntil([&] { return !writesAfter(s, before).empty(); }, 3000);
               Sleep(400);
               c.expect(writesAfter(s, before) == std::vector<std::string>{report},
@@ -79,7 +66,7 @@ bool runJournal(Context& ctx) {
             });
     }
     r.run(kGroup, "the indicator's tooltip says what a double-click does and what the port did", [&](Case& c) {
-      mouse(control(main, "Label31", c), {MOUSEEVENTF_MOVE});
+      mouseOn(control(main, "Label31", c), {MOUSEEVENTF_MOVE});
       std::wstring tip;
       waitUntil(
           [&] {

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "form/extra_dialog_layout.h"
 #include "form/window_layout.h"
 #include "report.h"
 #include "session.h"
@@ -36,12 +37,15 @@ bool runUnattended(Context& ctx);
 bool runRepeat(Context& ctx);
 // Ports switched by hand from their indicators, and the journal of it.
 bool runJournal(Context& ctx);
+// A port's extra windows through their dialog, saved and switched.
+bool runExtra(Context& ctx);
 // The page's server: the state JSON and a switch over HTTP.
 bool runWeb(Context& ctx);
 // The program unpacked from the ZIP, started in place.
 bool runPackage(Context& ctx);
 // Not a test: holds the demo window open for tools/screenshot.sh.
 bool runScreenshotHold(Context& ctx);
+bool runScreenshotDialogHold(Context& ctx);
 
 // Shared steps.
 std::wstring windowCaption();
@@ -50,6 +54,11 @@ HWND launchToPrompt(Session& s, Case& c);
 // Presses OK on the prompt and returns the then visible main window.
 HWND acceptPrompt(Session& s, HWND prompt, Case& c);
 HWND control(HWND main, std::string_view name, Case& c);
+// A right-click on the port's indicator, and the extra windows' dialog it opens.
+HWND openExtraDialog(Session& s, HWND main, int port, Case& c);
+// A control of that dialog: a row's (row 0-7) or, with row -1, the others.
+HWND dialogPart(HWND dialog, dorvan::DialogRole role, int row = -1,
+                dorvan::WindowBox box = dorvan::WindowBox::StartDate);
 
 // Local time arithmetic and the clock texts the window shows and compares.
 SYSTEMTIME plusSeconds(const SYSTEMTIME& t, int seconds);

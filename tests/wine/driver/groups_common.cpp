@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "app/win32/win32_names.h"
 #include "text.h"
 #include "ui.h"
 
@@ -69,6 +70,43 @@ HWND control(HWND main, std::string_view name, Case& c) {
   HWND h = controlWindow(main, name);
   c.require(h != nullptr, "no child window for " + std::string(name));
   return h;
+}
+
+namespace {
+
+int indexOf(dorvan::DialogRole role, int row, dorvan::WindowBox box) {
+  for (std::size_t i = 0; i < dorvan::kExtraDialogControls.size(); ++i) {
+    const dorvan::DialogControl& c = dorvan::kExtraDialogControls[i];
+    if (c.role == role && c.row == row && (role != dorvan::DialogRole::Box || c.box == box)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::wstring titleOf(int port) {
+  wchar_t t[32];
+  wsprintfW(t, L"PORT %02d — ek çizelge", port);
+  return t;
+}
+
+}  // namespace
+
+HWND dialogPart(HWND dialog, dorvan::DialogRole role, int row, dorvan::WindowBox box) {
+  return GetDlgItem(dialog, dorvan::win32::dialogChildId(indexOf(role, row, box)));
+}
+
+HWND openExtraDialog(Session& s, HWND main, int port, Case& c) {
+  mouseOn(control(main, dorvan::kPortGrid[static_cast<std::size_t>(port - 1)].indicator, c),
+          {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
+  HWND dialog = nullptr;
+  waitUntil(
+      [&] {
+        for (HWND h : s.windowsOfClass(L"#32770"))
+          if (IsWindowVisible(h) && textOf(h) == titleOf(port)) dialog = h;
+        return dialog != nullptr;
+      },
+      5000);
+  c.require(dialog != nullptr, "no dialog titled \"" + narrow(titleOf(port)) + "\" after a right-click");
+  return dialog;
 }
 
 Table sampleTable(int stage) {

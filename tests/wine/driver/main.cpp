@@ -26,6 +26,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"stages", wine_test::runStages},
       {L"scheduler", wine_test::runScheduler},
       {L"screenshot", wine_test::runScreenshotHold},
+      {L"screenshot-dialog", wine_test::runScreenshotDialogHold},
       {L"storm", wine_test::runStorm},
       {L"geometry", wine_test::runGeometry},
       {L"unattended", wine_test::runUnattended},
@@ -33,6 +34,7 @@ const std::map<std::wstring, bool (*)(Context&)>& groups() {
       {L"journal", wine_test::runJournal},
       {L"package", wine_test::runPackage},
       {L"web", wine_test::runWeb},
+      {L"extra", wine_test::runExtra},
   };
   return all;
 }

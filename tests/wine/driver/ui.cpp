@@ -75,6 +75,18 @@ void pressKey(HWND target, UINT vk) {
   PostMessageW(target, WM_KEYUP, vk, scan | 1 | (LPARAM{1} << 30) | static_cast<LPARAM>(0x80000000u));
 }
 
+void mouseOn(HWND control, std::initializer_list<DWORD> buttons) {
+  const RECT r = screenRectOf(control);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  for (DWORD flags : buttons) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    in.mi.dx = flags == MOUSEEVENTF_MOVE ? 1 : 0;
+    SendInput(1, &in, sizeof in);
+  }
+}
+
 void typeInto(HWND edit, const std::wstring& text) {
   sendTo(edit, EM_SETSEL, 0, -1);
   sendTo(edit, WM_CHAR, VK_BACK, 1);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ HWND controlWindow(HWND main, std::string_view name);
 HWND focusOf(HWND main);
 // A key pressed and released, posted as the keyboard would queue it.
 void pressKey(HWND target, UINT vk);
+// Real input: the cursor on the control's centre, then the buttons pressed and let go as given.
+void mouseOn(HWND control, std::initializer_list<DWORD> buttons);
 // Replaces the box's text by typing it, one character message at a time.
 void typeInto(HWND edit, const std::wstring& text);
 // A button press that returns once the program has handled it.
