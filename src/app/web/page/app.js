@@ -55,27 +55,39 @@ function say(lines) {
   box.hidden = lines.length === 0;
 }
 
+function makeButton(className, caption, label, onClick) {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.className = className;
+  b.textContent = caption;
+  if (label) b.setAttribute('aria-label', label);
+  b.addEventListener('click', onClick);
+  return b;
+}
+
+// A schedule box, named for screen readers as the window names it: "PORT 05 EK 1 BAŞLANGIÇ TARİH".
+function makeBox(owner, key, caption, max, hint) {
+  const input = document.createElement('input');
+  input.type = 'text';
+  input.maxLength = max;
+  input.className = key.replace('.', '-');
+  input.setAttribute('aria-label', owner + ' ' + caption);
+  input.autocomplete = 'off';
+  input.spellcheck = false;
+  if (hint) input.placeholder = hint;
+  return input;
+}
+
 function buildRows() {
   const list = $('ports');
   for (let p = 1; p <= 10; p++) {
     const li = document.createElement('li');
     li.className = 'port';
-    const button = document.createElement('button');
-    button.type = 'button';
-    button.className = 'indicator';
-    button.textContent = portName(p);
-    button.addEventListener('click', () => switchPort(p));
+    const button = makeButton('indicator', portName(p), null, () => switchPort(p));
     li.appendChild(button);
     const inputs = {};
     for (const [key, caption, max, hint] of BOXES) {
-      const input = document.createElement('input');
-      input.type = 'text';
-      input.maxLength = max;
-      input.className = key.replace('.', '-');
-      input.setAttribute('aria-label', portName(p) + ' ' + caption);
-      input.autocomplete = 'off';
-      input.spellcheck = false;
-      if (hint) input.placeholder = hint;
+      const input = makeBox(portName(p), key, caption, max, hint);
       input.addEventListener('input', () => editSoon(p, key, input));
       input.addEventListener('change', () => editNow(p, key, input));
       li.appendChild(input);
@@ -89,12 +101,7 @@ function buildRows() {
     const extras = document.createElement('div');
     extras.className = 'extras';
     li.appendChild(extras);
-    const add = document.createElement('button');
-    add.type = 'button';
-    add.className = 'extra-add';
-    add.textContent = 'EK EKLE';
-    add.setAttribute('aria-label', portName(p) + ' EK EKLE');
-    add.addEventListener('click', async () => {
+    const add = makeButton('extra-add', 'EK EKLE', portName(p) + ' EK EKLE', async () => {
       await sendExtras(p, [...typedExtras(p), emptyWindow()]);
       rows[p - 1].windows.at(-1)?.inputs['start.date'].focus();
     });
@@ -103,20 +110,9 @@ function buildRows() {
     rows.push({ button, inputs, computed, extras, add, windows: [] });
   }
   const nav = $('buttons');
-  STAGES.forEach((caption, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.className = 'stage';
-    b.textContent = caption;
-    b.addEventListener('click', () => press('/api/stages/' + (i + 1)));
-    nav.appendChild(b);
-  });
-  const save = document.createElement('button');
-  save.type = 'button';
-  save.className = 'save';
-  save.textContent = 'KAYDET';
-  save.addEventListener('click', () => press('/api/save'));
-  nav.appendChild(save);
+  STAGES.forEach((caption, i) =>
+    nav.appendChild(makeButton('stage', caption, null, () => press('/api/stages/' + (i + 1)))));
+  nav.appendChild(makeButton('save', 'KAYDET', null, () => press('/api/save')));
 }
 
 function showPort(port) {
@@ -153,24 +149,12 @@ function buildWindow(p, row) {
   label.className = 'extra-label';
   label.textContent = 'EK ' + n;
   box.appendChild(label);
-  const remove = document.createElement('button');
-  remove.type = 'button';
-  remove.className = 'extra-remove';
-  remove.textContent = 'SİL';
-  remove.setAttribute('aria-label', name + ' SİL');
-  remove.addEventListener('click', () =>
+  const remove = makeButton('extra-remove', 'SİL', name + ' SİL', () =>
     sendExtras(p, typedExtras(p).filter((_, i) => i !== n - 1)).then(() => row.add.focus()));
   box.appendChild(remove);
   const inputs = {};
   for (const [key, caption, max, hint] of WINDOW_BOXES) {
-    const input = document.createElement('input');
-    input.type = 'text';
-    input.maxLength = max;
-    input.className = key.replace('.', '-');
-    input.setAttribute('aria-label', name + ' ' + caption);
-    input.autocomplete = 'off';
-    input.spellcheck = false;
-    input.placeholder = hint;
+    const input = makeBox(name, key, caption, max, hint);
     input.addEventListener('input', () => {
       keepWhatFits(input);
       editExtrasSoon(p, input);
