@@ -80,11 +80,6 @@ std::optional<WallSecond> nextComputed(const Window& window, Edge edge, WallSeco
   return nextOccurrence(window, edge, after, almanac);
 }
 
-std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& p, Edge edge, WallSecond after,
-                                       const Almanac& almanac) {
-  return nextComputed(readWindow(form, p), edge, after, almanac);
-}
-
 PortSwitch::PortSwitch(FormState& form, HidLibrary& library, Report& outputReport, Journal& journal)
     : form_(form), library_(library), outputReport_(outputReport), journal_(journal) {
   event_.reserve(64);  // "PORT 03 AÇIK (gecikmeli: 08.12.2026 09:12:01)" and room to spare

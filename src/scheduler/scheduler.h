@@ -32,10 +32,8 @@ std::optional<Switching> nextSwitching(const FormState& form, const PortControls
                                        const Almanac& almanac);
 std::optional<Switching> nextSwitching(const PortWindows& windows, WallSecond after, const Almanac& almanac);
 
-// The next second after `after` of the port's start or end, when it is worked out (a sun
+// The next second after `after` of a window's start or end, when it is worked out (a sun
 // word, a duration) rather than written in its boxes; none for a time the clock shows.
-std::optional<WallSecond> nextComputed(const FormState& form, const PortControls& port, Edge edge, WallSecond after,
-                                       const Almanac& almanac);
 std::optional<WallSecond> nextComputed(const Window& window, Edge edge, WallSecond after, const Almanac& almanac);
 
 // The last switching of a port in this run.
