@@ -6,64 +6,27 @@ import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import net from 'node:net';
-import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
+import { AUTH, check, dateOf, freePort, inHome, launchChromium, nodeModules, read, run, sleep, startDorvan, started,
+         timeOf, toCp1254, two, until } from './harness.mjs';
 
-const [dorvan, shim, pictures, nodeModules] = process.argv.slice(2);
-const { chromium } = createRequire(path.join(nodeModules, 'x'))('playwright-core');
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvan-web-'));
-const board = path.join(home, 'board');
-const AUTH = 'Basic ' + Buffer.from('kim:gizli').toString('base64');
-let failures = 0;
-const check = (ok, what) => {
-  console.log((ok ? 'ok   ' : 'FAIL ') + what);
-  if (!ok) failures++;
-};
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const read = (f) => (fs.existsSync(path.join(home, f)) ? fs.readFileSync(path.join(home, f), 'utf8') : '');
-async function until(test, ms) {
-  const end = Date.now() + ms;
-  while (Date.now() < end) {
-    if (test()) return true;
-    await sleep(20);
-  }
-  return test();
-}
-const two = (n) => String(n).padStart(2, '0');
-const dateOf = (d) => `${two(d.getDate())}.${two(d.getMonth() + 1)}.${d.getFullYear()}`;
-const timeOf = (d) => `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
-
-const freePort = () => new Promise((resolve) => {
-  const s = net.createServer().listen(0, '127.0.0.1', () => {
-    const p = s.address().port;
-    s.close(() => resolve(p));
-  });
-});
 const port = await freePort();
 // A broker for the page's live colours: anonymous, on loopback, stopped at the end.
 const brokerPort = fs.existsSync('/usr/sbin/mosquitto') ? await freePort() : 0;
 let broker = null;
 if (brokerPort) {
-  fs.writeFileSync(path.join(home, 'mosquitto.conf'),
+  fs.writeFileSync(inHome('mosquitto.conf'),
                    `listener ${brokerPort} 127.0.0.1\nallow_anonymous true\npersistence false\nuser root\n`);
-  broker = spawn('/usr/sbin/mosquitto', ['-c', path.join(home, 'mosquitto.conf')], { stdio: 'ignore' });
+  broker = spawn('/usr/sbin/mosquitto', ['-c', inHome('mosquitto.conf')], { stdio: 'ignore' });
 }
 // Stage 1 in the stage file's own code page: "Aygıt N" (ı = 0xFD), nothing scheduled.
 let stage1 = '';
 for (let p = 1; p <= 10; p++) stage1 += `Aygıt ${p}\r\n\r\n\r\n\r\n\r\n`;
-const toCp1254 = (s) => Buffer.from([...s].map((c) => ({ ı: 0xfd, ğ: 0xf0, ş: 0xfe }[c] ?? c.charCodeAt(0))));
-fs.writeFileSync(path.join(home, 'kademe1.txt'), toCp1254(stage1));
-fs.writeFileSync(path.join(home, 'kademe2.txt'), toCp1254('Pompa\r\n' + '\r\n'.repeat(49)));
-fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n` +
-                 (brokerPort ? `mqtt = 127.0.0.1:${brokerPort}\nmqtt_konu = dorvan/web\n` : ''), { mode: 0o600 });
-for (const f of ['fis_1.bmp', 'fis_2.bmp']) fs.copyFileSync(path.join(pictures, f), path.join(home, f));
-fs.writeFileSync(board, '');
-
-const child = spawn(dorvan, ['1'], {
-  cwd: home,
-  env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', LD_PRELOAD: shim, DORVAN_FAKE_BOARD: board },
-  stdio: ['ignore', 'inherit', 'inherit'],
+startDorvan({
+  'kademe1.txt': toCp1254(stage1),
+  'kademe2.txt': toCp1254('Pompa\r\n' + '\r\n'.repeat(49)),
+  'ag.txt': `web = 127.0.0.1:${port}\nweb_parola = gizli\n` +
+            (brokerPort ? `mqtt = 127.0.0.1:${brokerPort}\nmqtt_konu = dorvan/web\n` : ''),
 });
 
 // One request, from `from` (a loopback address), answered with its status, headers and body.
@@ -90,8 +53,8 @@ function ask(method, url, { body, type = 'application/json', auth = AUTH, origin
 }
 const json = async (...a) => JSON.parse((await ask(...a)).body);
 
-try {
-  check(await until(() => read('gunluk.txt').includes('KART TAKILDI'), 10000), 'dorvan started with the board');
+await run(async () => {
+  await started('dorvan started with the board');
   await until(() => false, 300);
 
   // The API.
@@ -170,13 +133,13 @@ try {
   check(r.status === 200 && JSON.parse(r.body).stage === 2, 'KADEME2 through the API');
   await ask('PUT', '/api/ports/1', { body: { description: 'Işık ğş' } });
   r = await ask('POST', '/api/save', { body: {} });
-  const saved = fs.readFileSync(path.join(home, 'kademe2.txt'));
+  const saved = fs.readFileSync(inHome('kademe2.txt'));
   check(r.status === 200 && saved.equals(toCp1254('Işık ğş\r\n' + '\r\n'.repeat(49))),
         'KAYDET wrote kademe2.txt in Windows-1254');
   await ask('POST', '/api/stages/1', { body: {} });
 
   // The browser, as a phone.
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+  const browser = await launchChromium();
   try {
     const context = await browser.newContext({ viewport: { width: 360, height: 740 },
                                                httpCredentials: { username: 'telefon', password: 'gizli' } });
@@ -277,14 +240,4 @@ try {
   check((await ask('GET', '/api/state', { from: '127.0.0.2' })).status === 429 &&
         (await ask('GET', '/api/state')).status === 200, '429 for the guessing address only');
   check(!read('gunluk.txt').includes('gizli'), 'the password is not in the journal');
-} catch (e) {
-  check(false, 'unexpected: ' + (e.stack || e));
-} finally {
-  child.kill('SIGTERM');
-  const code = await new Promise((resolve) => child.on('exit', (c) => resolve(c)));
-  if (broker) broker.kill('SIGTERM');
-  check(code === 0, 'dorvan ended on SIGTERM');
-  console.log('--- gunluk.txt\n' + read('gunluk.txt'));
-  if (!failures) fs.rmSync(home, { recursive: true, force: true });
-}
-process.exit(failures ? 1 : 0);
+}, { after: () => broker?.kill('SIGTERM'), journal: 'always' });

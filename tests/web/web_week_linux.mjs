@@ -4,34 +4,12 @@
 // text, the past and the plan, a port switched on now drawn across the line at now, and
 // one switched on later drawn without a reload.
 //   node web_week_linux.mjs DORVAN FAKE_HIDAPI PICTURE_DIR NODE_MODULES [SCREENSHOT_DIR]
-import { spawn } from 'node:child_process';
-import fs from 'node:fs';
-import net from 'node:net';
-import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
+import { AUTH, check, dateOf, freePort, launchChromium, read, run, shots, startDorvan, started, timeOf, toCp1254,
+         two } from './harness.mjs';
 
-const [dorvan, shim, pictures, nodeModules, shots] = process.argv.slice(2);
-const { chromium } = createRequire(path.join(nodeModules, 'x'))('playwright-core');
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'dorvan-week-'));
-const board = path.join(home, 'board');
-const AUTH = 'Basic ' + Buffer.from('kim:gizli').toString('base64');
-let failures = 0;
-const check = (ok, what) => {
-  console.log((ok ? 'ok   ' : 'FAIL ') + what);
-  if (!ok) failures++;
-};
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const read = (f) => (fs.existsSync(path.join(home, f)) ? fs.readFileSync(path.join(home, f), 'utf8') : '');
-const two = (n) => String(n).padStart(2, '0');
-const stamp = (d) => `${two(d.getDate())}.${two(d.getMonth() + 1)}.${d.getFullYear()} ` +
-                     `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
-const port = await new Promise((resolve) => {
-  const s = net.createServer().listen(0, '127.0.0.1', () => {
-    const p = s.address().port;
-    s.close(() => resolve(p));
-  });
-});
+const stamp = (d) => `${dateOf(d)} ${timeOf(d)}`;
+const port = await freePort();
 
 // A stage of a few devices, each window `HH:MM-HH:MM` every day (the weekdays' for port 6).
 const devices = {
@@ -42,8 +20,6 @@ const devices = {
   6: ['Isıtıcı', ['05:30-07:30']],
   7: ['<b>kalın</b> & "tırnak"', []],
 };
-const cp1254 = { ı: 0xfd, İ: 0xdd, ğ: 0xf0, Ğ: 0xd0, ş: 0xfe, Ş: 0xde };
-const toCp1254 = (s) => Buffer.from([...s].map((c) => cp1254[c] ?? c.charCodeAt(0)));
 let stage = '';
 let extra = '';
 for (let p = 1; p <= 10; p++) {
@@ -53,7 +29,6 @@ for (let p = 1; p <= 10; p++) {
   stage += `${name}\r\n` + (first ? `${word}\r\n${first[0]}\r\n${word}\r\n${first[1]}\r\n` : '\r\n'.repeat(4));
   for (const [on, off] of more) extra += `PORT ${two(p)};${word};${on};${word};${off}\r\n`;
 }
-fs.writeFileSync(path.join(home, 'kademe1.txt'), toCp1254(stage + extra));
 // The seven days before, as the journal has them, but for a night the program was off.
 const now = new Date();
 const at = (day, hhmm) => new Date(now.getFullYear(), now.getMonth(), now.getDate() - day, ...hhmm.split(':'));
@@ -66,15 +41,10 @@ for (let day = 7; day >= 0; day--)
       for (const [t, word] of [[on, 'AÇIK'], [off, 'KAPALI']])
         if (t < now && (t <= gap[0] || t >= gap[1])) lines.push([t, `PORT ${two(p)} ${word} (çizelge)`]);
     }
-fs.writeFileSync(path.join(home, 'gunluk.txt'), lines.sort((a, b) => a[0] - b[0]).map(([t, e]) => `${stamp(t)} ${e}\n`).join(''));
-fs.writeFileSync(path.join(home, 'ag.txt'), `web = 127.0.0.1:${port}\nweb_parola = gizli\n`, { mode: 0o600 });
-for (const f of ['fis_1.bmp', 'fis_2.bmp']) fs.copyFileSync(path.join(pictures, f), path.join(home, f));
-fs.writeFileSync(board, '');
-
-const child = spawn(dorvan, ['1'], {
-  cwd: home,
-  env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', LD_PRELOAD: shim, DORVAN_FAKE_BOARD: board },
-  stdio: ['ignore', 'inherit', 'inherit'],
+startDorvan({
+  'kademe1.txt': toCp1254(stage + extra),
+  'gunluk.txt': lines.sort((a, b) => a[0] - b[0]).map(([t, e]) => `${stamp(t)} ${e}\n`).join(''),
+  'ag.txt': `web = 127.0.0.1:${port}\nweb_parola = gizli\n`,
 });
 
 const post = async (url, body) => (await fetch(`http://127.0.0.1:${port}${url}`, {
@@ -101,52 +71,42 @@ const picture = (page) => page.evaluate(() => {
   };
 });
 
-const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-try {
-  let started = false;
-  for (let i = 0; i < 500 && !started; i++) {
-    started = read('gunluk.txt').includes('KART TAKILDI');
-    await sleep(20);
-  }
-  check(started, 'dorvan started with the board');
-  check(await post('/api/ports/5', { state: 'on' }) === 200, 'port 5 switched on now');
+await run(async () => {
+  const browser = await launchChromium();
+  try {
+    await started('dorvan started with the board');
+    check(await post('/api/ports/5', { state: 'on' }) === 200, 'port 5 switched on now');
 
-  for (const [name, viewport] of [['360', { width: 360, height: 740 }], ['desktop', { width: 1280, height: 900 }]]) {
-    const context = await browser.newContext({ viewport, httpCredentials: { username: 'k', password: 'gizli' } });
-    const page = await context.newPage();
-    const outside = [];
-    page.on('request', (r) => new URL(r.url()).port !== String(port) && outside.push(r.url()));
-    await page.goto(`http://127.0.0.1:${port}/`);
-    await page.waitForSelector('#week svg .week-now', { state: 'attached', timeout: 10000 });
-    let shown = await picture(page);
-    check(shown.labels.length === 10 && shown.labels[0] === 'PORT 01 Bahçe sulama' &&
-          shown.labels[6] === 'PORT 07 <b>kalın</b> & "tırnak"' && shown.markup === 0,
-          `${name}: ten bars labelled with their descriptions, as text`);
-    check(shown.past > 20 && shown.planned > 20, `${name}: ${shown.past} past bars and ${shown.planned} planned`);
-    check(shown.across.includes(5), `${name}: port 5, on now, has a bar across the line at now`);
-    check(outside.length === 0, `${name}: nothing loaded from elsewhere ${outside.join(' ')}`);
-    if (name === '360')
-      check(shown.pageWidth <= 360 && shown.box[1] > shown.box[0],
-            `360: the page stays ${shown.pageWidth} px wide, the picture scrolls (${shown.box[1]} px in ${shown.box[0]})`);
-    else check(shown.box[1] <= shown.box[0], `desktop: the fifteen days fit (${shown.box[1]} px in ${shown.box[0]})`);
-    if (shots) await page.locator('section', { has: page.locator('#week') }).screenshot({ path: path.join(shots, `week-${name}.png`) });
-    if (name === 'desktop') {
-      // A switching the live events tell of is drawn without a reload.
-      check(await post('/api/ports/9', { state: 'on' }) === 200, 'port 9 switched on');
-      await page.waitForFunction(() => document.querySelector('#week rect[data-port="9"]'), null, { timeout: 5000 })
-        .catch(() => {});
-      shown = await picture(page);
-      check(shown.across.includes(9), 'port 9 is drawn on within seconds, without a reload');
+    for (const [name, viewport] of [['360', { width: 360, height: 740 }], ['desktop', { width: 1280, height: 900 }]]) {
+      const context = await browser.newContext({ viewport, httpCredentials: { username: 'k', password: 'gizli' } });
+      const page = await context.newPage();
+      const outside = [];
+      page.on('request', (r) => new URL(r.url()).port !== String(port) && outside.push(r.url()));
+      await page.goto(`http://127.0.0.1:${port}/`);
+      await page.waitForSelector('#week svg .week-now', { state: 'attached', timeout: 10000 });
+      let shown = await picture(page);
+      check(shown.labels.length === 10 && shown.labels[0] === 'PORT 01 Bahçe sulama' &&
+            shown.labels[6] === 'PORT 07 <b>kalın</b> & "tırnak"' && shown.markup === 0,
+            `${name}: ten bars labelled with their descriptions, as text`);
+      check(shown.past > 20 && shown.planned > 20, `${name}: ${shown.past} past bars and ${shown.planned} planned`);
+      check(shown.across.includes(5), `${name}: port 5, on now, has a bar across the line at now`);
+      check(outside.length === 0, `${name}: nothing loaded from elsewhere ${outside.join(' ')}`);
+      if (name === '360')
+        check(shown.pageWidth <= 360 && shown.box[1] > shown.box[0],
+              `360: the page stays ${shown.pageWidth} px wide, the picture scrolls (${shown.box[1]} px in ${shown.box[0]})`);
+      else check(shown.box[1] <= shown.box[0], `desktop: the fifteen days fit (${shown.box[1]} px in ${shown.box[0]})`);
+      if (shots) await page.locator('section', { has: page.locator('#week') }).screenshot({ path: path.join(shots, `week-${name}.png`) });
+      if (name === 'desktop') {
+        // A switching the live events tell of is drawn without a reload.
+        check(await post('/api/ports/9', { state: 'on' }) === 200, 'port 9 switched on');
+        await page.waitForFunction(() => document.querySelector('#week rect[data-port="9"]'), null, { timeout: 5000 })
+          .catch(() => {});
+        shown = await picture(page);
+        check(shown.across.includes(9), 'port 9 is drawn on within seconds, without a reload');
+      }
+      await context.close();
     }
-    await context.close();
+  } finally {
+    await browser.close();
   }
-} catch (e) {
-  check(false, 'unexpected: ' + (e.stack || e));
-} finally {
-  await browser.close();
-  child.kill('SIGTERM');
-  const code = await new Promise((resolve) => child.on('exit', (c) => resolve(c)));
-  check(code === 0, 'dorvan ended on SIGTERM');
-  if (!failures) fs.rmSync(home, { recursive: true, force: true });
-}
-process.exit(failures ? 1 : 0);
+});
