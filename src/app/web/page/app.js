@@ -78,6 +78,14 @@ function makeBox(owner, key, caption, max, hint) {
   return input;
 }
 
+// The seconds a sun word or a duration names next, worked out by DORVAN.
+function makeComputed() {
+  const computed = document.createElement('p');
+  computed.className = 'computed';
+  computed.hidden = true;
+  return computed;
+}
+
 function buildRows() {
   const list = $('ports');
   for (let p = 1; p <= 10; p++) {
@@ -93,10 +101,7 @@ function buildRows() {
       li.appendChild(input);
       inputs[key] = input;
     }
-    // The seconds a sun word or a duration names next, worked out by DORVAN.
-    const computed = document.createElement('p');
-    computed.className = 'computed';
-    computed.hidden = true;
+    const computed = makeComputed();
     li.appendChild(computed);
     const extras = document.createElement('div');
     extras.className = 'extras';
@@ -163,9 +168,7 @@ function buildWindow(p, row) {
     box.appendChild(input);
     inputs[key] = input;
   }
-  const computed = document.createElement('p');
-  computed.className = 'computed';
-  computed.hidden = true;
+  const computed = makeComputed();
   box.appendChild(computed);
   row.extras.appendChild(box);
   row.windows.push({ box, inputs, computed });
