@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "form/extra_windows.h"
 #include "form/form_state.h"
 #include "form/form_view.h"
 #include "form/window_layout.h"
@@ -34,6 +35,16 @@ struct WindowTexts {
 
 struct WindowFaults {
   BoxFault startDate = BoxFault::None, startTime = BoxFault::None, endDate = BoxFault::None, endTime = BoxFault::None;
+  // The fault of one box, as a dialog's row walks its four boxes.
+  BoxFault of(WindowBox box) const {
+    switch (box) {
+      case WindowBox::StartDate: return startDate;
+      case WindowBox::StartTime: return startTime;
+      case WindowBox::EndDate: return endDate;
+      case WindowBox::EndTime: return endTime;
+    }
+    return BoxFault::None;
+  }
   bool operator==(const WindowFaults&) const = default;
 };
 

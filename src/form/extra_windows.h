@@ -17,9 +17,6 @@ inline constexpr int kMaxExtraWindows = 8;
 enum class WindowBox : std::uint8_t { StartDate, StartTime, EndDate, EndTime };
 inline constexpr int kWindowBoxes = 4;
 inline constexpr std::array<int, kWindowBoxes> kWindowBoxLimits{10, 8, 10, 8};
-// The names the page and the API give them, as the row's own boxes are named.
-inline constexpr std::array<std::string_view, kWindowBoxes> kWindowBoxNames{"BAŞLANGIÇ TARİH", "BAŞLANGIÇ SAAT",
-                                                                            "BİTİŞ TARİH", "BİTİŞ SAAT"};
 
 struct ExtraWindow {
   std::array<std::string, kWindowBoxes> boxes;  // UTF-8

@@ -161,11 +161,11 @@ void ExtraDialogWindow::showRows() {
 
 void ExtraDialogWindow::showMarks(int row) {
   const WindowFaults faults = model_.faults(row);
-  const std::array<BoxFault, kWindowBoxes> byBox{faults.startDate, faults.startTime, faults.endDate, faults.endTime};
   for (int b = 0; b < kWindowBoxes; ++b) {
     QLineEdit* edit = rows_[row].boxes[b];
-    const bool marked = byBox[b] != BoxFault::None;
-    const QString toolTip = marked ? toQString(faultText(byBox[b])) : QString();
+    const BoxFault fault = faults.of(static_cast<WindowBox>(b));
+    const bool marked = fault != BoxFault::None;
+    const QString toolTip = marked ? toQString(faultText(fault)) : QString();
     if (edit->toolTip() == toolTip) continue;  // a style sheet set again repolishes the box
     edit->setStyleSheet(textBoxStyle(marked));
     edit->setToolTip(toolTip);

@@ -27,20 +27,20 @@ WindowKind windowKindOf(Kind kind) {
 
 }  // namespace
 
-HWND createChild(HWND parent, const ChildSpec& spec, int dpi, HFONT font) {
-  const WindowKind wk = windowKindOf(spec.kind);
+HWND createChild(HWND parent, const ChildControl& control, int dpi, HFONT font) {
+  const WindowKind wk = windowKindOf(control.kind);
   // Siblings clip each other, so where a box or button overlaps a label by a pixel
   // the label does not paint over it.
-  const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | wk.style | spec.style;
-  const PixelRect r = toPixels(spec.rect, dpi);
-  const std::wstring caption = widen(spec.caption);
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | wk.style | control.style;
+  const PixelRect r = toPixels(control.rect, dpi);
+  const std::wstring caption = widen(control.caption);
   HWND child = CreateWindowExW(wk.exStyle, wk.className, caption.c_str(), style, r.left, r.top, r.width, r.height,
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.childId)),
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.childId)),
                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
   if (!child) return nullptr;
-  if (spec.kind != Kind::PictureBox) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (spec.kind == Kind::TextBox && spec.maxLength > 0)
-    SendMessageW(child, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
+  if (control.kind != Kind::PictureBox) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (control.kind == Kind::TextBox && control.maxLength > 0)
+    SendMessageW(child, EM_LIMITTEXT, static_cast<WPARAM>(control.maxLength), 0);
   return child;
 }
 

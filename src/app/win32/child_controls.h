@@ -10,7 +10,7 @@
 namespace dorvan::win32 {
 
 // What a child window is made from, whichever table its row is in.
-struct ChildSpec {
+struct ChildControl {
   Kind kind;
   TwipRect rect;
   std::string_view caption;  // UTF-8
@@ -20,7 +20,7 @@ struct ChildSpec {
 };
 
 // Creates a child window with its caption, font and limit.
-HWND createChild(HWND parent, const ChildSpec& spec, int dpi, HFONT font);
+HWND createChild(HWND parent, const ChildControl& control, int dpi, HFONT font);
 
 // Creates the child window of one control of the main window.
 HWND createControl(HWND parent, ControlId id, int dpi, HFONT font);

@@ -33,16 +33,6 @@ constexpr int indexOf(DialogRole role, int row = -1, WindowBox box = WindowBox::
 constexpr int kAdd = indexOf(DialogRole::Add);
 constexpr int kOk = indexOf(DialogRole::Ok);
 
-BoxFault faultIn(const WindowFaults& faults, WindowBox box) {
-  switch (box) {
-    case WindowBox::StartDate: return faults.startDate;
-    case WindowBox::StartTime: return faults.startTime;
-    case WindowBox::EndDate: return faults.endDate;
-    case WindowBox::EndTime: return faults.endTime;
-  }
-  return BoxFault::None;
-}
-
 // What a dialog template needs when the dialog makes its controls itself: no menu,
 // the system's dialog class, and the title set once the dialog exists. It starts on a
 // DWORD boundary.
@@ -265,7 +255,7 @@ void ExtraDialogWindow::showMarks(int row) {
   const WindowFaults faults = shown ? dialog_.faults(row) : WindowFaults{};
   for (int b = 0; b < kWindowBoxes; ++b) {
     const int i = indexOf(DialogRole::Box, row, static_cast<WindowBox>(b));
-    const BoxFault fault = faultIn(faults, static_cast<WindowBox>(b));
+    const BoxFault fault = faults.of(static_cast<WindowBox>(b));
     const bool marked = fault != BoxFault::None;
     toolTips_.show(controls_[i], marked ? faultText(fault) : std::string_view{});
     if (marked_[i] == marked) continue;
